@@ -1,0 +1,15 @@
+#pragma once
+// The application object: an exception that escapes an event handler is shown
+// in the standard exception message box instead of ending the program.
+
+#include <QApplication>
+
+class TApplication : public QApplication {
+    Q_OBJECT
+public:
+    TApplication(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* event) override;
+};
+
+// Shows an exception's message (empty for an object that is no exception).
+void ShowExceptionMessage(const char* message);

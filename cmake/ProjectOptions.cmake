@@ -1,0 +1,20 @@
+# Compile options shared by every target of this project.
+add_library(t860_options INTERFACE)
+target_compile_options(t860_options INTERFACE -Wall -Wextra)
+if(T860_WERROR)
+    target_compile_options(t860_options INTERFACE -Werror)
+endif()
+target_include_directories(t860_options INTERFACE ${PROJECT_SOURCE_DIR})
+
+if(T860_SANITIZE)
+    list(JOIN T860_SANITIZE "," _sanitizers)
+    set(_san_flags -fsanitize=${_sanitizers} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+    add_compile_options(${_san_flags})
+    add_link_options(${_san_flags})
+endif()
+
+# Adds a static library of this project: t860_library(name SOURCES...)
+function(t860_library name)
+    add_library(${name} STATIC ${ARGN})
+    target_link_libraries(${name} PUBLIC t860_options)
+endfunction()

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Fails when a C++ file of the project is not formatted as .clang-format says.
+# With --fix, formats them instead.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+mapfile -t files < <(git ls-files --cached --others --exclude-standard -- '*.cpp' '*.h')
+[ ${#files[@]} -eq 0 ] && exit 0
+if [ "${1:-}" = "--fix" ]; then
+    clang-format -i "${files[@]}"
+else
+    clang-format --dry-run --Werror "${files[@]}"
+fi

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Builds and runs every test: a normal build, then the same tests with
+# AddressSanitizer + UndefinedBehaviorSanitizer, then the libraries without Qt
+# with ThreadSanitizer. Exits non-zero when anything fails.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")"
+scripts/install-deps.sh
+scripts/check-format.sh
+
+run_tests() {
+    local dir=$1
+    echo "== Tests in $dir"
+    ctest --test-dir "$dir" --output-on-failure -j"$(nproc)"
+}
+
+scripts/build.sh build/debug -DCMAKE_BUILD_TYPE=Debug -DT860_WERROR=ON
+run_tests build/debug
+
+export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
+scripts/build.sh build/asan -DCMAKE_BUILD_TYPE=Debug -DT860_WERROR=ON \
+    -DT860_SANITIZE="address;undefined"
+run_tests build/asan
+
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
+scripts/build.sh build/tsan -DCMAKE_BUILD_TYPE=Debug -DT860_WERROR=ON -DT860_WITH_QT=OFF \
+    -DT860_SANITIZE=thread
+run_tests build/tsan

@@ -1,0 +1,101 @@
+#include "platform/Sync.h"
+
+#include <gtest/gtest.h>
+#include <poll.h>
+
+#include <atomic>
+#include <thread>
+
+using platform::Event;
+using platform::Mutex;
+using platform::WaitForAny;
+using platform::WaitStatus;
+
+TEST(Event, AutoResetReleasesExactlyOneWaiter) {
+    Event event(Event::Reset::Auto);
+    std::atomic<int> woken{0};
+    std::thread a([&] { woken += event.Wait(500) ? 1 : 0; });
+    std::thread b([&] { woken += event.Wait(500) ? 1 : 0; });
+    platform::Sleep(50);
+    event.Set();
+    a.join();
+    b.join();
+    EXPECT_EQ(woken, 1);
+    EXPECT_FALSE(event.IsSet());
+}
+
+TEST(Event, ManualResetStaysSetUntilCleared) {
+    Event event(Event::Reset::Manual);
+    EXPECT_FALSE(event.Wait(0));
+    event.Set();
+    EXPECT_TRUE(event.Wait(0));
+    EXPECT_TRUE(event.Wait(0));
+    event.Clear();
+    EXPECT_FALSE(event.Wait(20));
+}
+
+TEST(Event, PollFdIsReadableWhileSetAndDrainedWhenConsumed) {
+    Event event(Event::Reset::Auto);
+    pollfd fd{event.PollFd(), POLLIN, 0};
+    ASSERT_GE(fd.fd, 0);
+    EXPECT_EQ(poll(&fd, 1, 0), 0);
+    event.Set();
+    EXPECT_EQ(poll(&fd, 1, 0), 1);
+    EXPECT_TRUE(event.Wait(0));
+    EXPECT_EQ(poll(&fd, 1, 0), 0);
+}
+
+TEST(Mutex, TimedAcquireFailsWhileAnotherThreadOwnsIt) {
+    Mutex mutex;
+    ASSERT_TRUE(mutex.Acquire());
+    EXPECT_TRUE(mutex.TryAcquire()) << "the owner may take it again";
+    std::atomic<bool> gotIt{true};
+    std::atomic<uint32_t> waited{0};
+    std::thread other([&] {
+        const uint32_t start = platform::GetTickCount();
+        gotIt = mutex.Acquire(100);
+        waited = platform::GetTickCount() - start;
+        EXPECT_FALSE(mutex.Release()) << "a thread that does not own it cannot release it";
+    });
+    other.join();
+    EXPECT_FALSE(gotIt);
+    EXPECT_GE(waited, 90u);
+    EXPECT_TRUE(mutex.Release());
+    EXPECT_TRUE(mutex.Release());
+    std::thread after([&] {
+        gotIt = mutex.TryAcquire();
+        mutex.Release();
+    });
+    after.join();
+    EXPECT_TRUE(gotIt);
+}
+
+TEST(WaitForAny, ReportsWhichObjectWasSignalledTimedOutOrFailed) {
+    Event first(Event::Reset::Auto);
+    Event second(Event::Reset::Auto);
+    std::thread setter([&] {
+        platform::Sleep(30);
+        second.Set();
+    });
+    auto result = WaitForAny({&first, &second}, 2000);
+    setter.join();
+    EXPECT_EQ(result.status, WaitStatus::Signalled);
+    EXPECT_EQ(result.index, 1);
+
+    result = WaitForAny({&first, &second}, 30);
+    EXPECT_EQ(result.status, WaitStatus::TimedOut);
+
+    result = WaitForAny({&first, nullptr}, platform::kInfinite);
+    EXPECT_EQ(result.status, WaitStatus::Failed);
+}
+
+TEST(WaitForAny, TakesTheFirstSignalledInListOrderAndAcquiresMutexes) {
+    Event event(Event::Reset::Manual, true);
+    Mutex mutex;
+    auto result = WaitForAny({&mutex, &event}, 0);
+    ASSERT_EQ(result.status, WaitStatus::Signalled);
+    EXPECT_EQ(result.index, 0);
+    std::thread other([&] { EXPECT_FALSE(mutex.TryAcquire()); });
+    other.join();
+    EXPECT_TRUE(mutex.Release());
+}
