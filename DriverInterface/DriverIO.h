@@ -16,3 +16,37 @@ constexpr uint16_t kDefaultProductID = 0x0006;
 // Device identity: plain 16-bit values, each read and written whole.
 void SetDeviceIdentity(uint16_t vendor, uint16_t product);
 void GetDeviceIdentity(uint16_t& vendor, uint16_t& product);
+
+// Discovery: opens the first HID interface whose ids equal the current identity
+// and whose collection has the usage page and usage; null when none does. caps
+// receives the capabilities of the collection examined last. The caller closes
+// the handle with CloseHIDDevice.
+HidHandle FindHIDDevice(HidCaps& caps, uint16_t usage, uint16_t usagePage, bool overlapped);
+void CloseHIDDevice(HidHandle device);
+
+constexpr uint16_t kVendorUsagePage = 0xFFA0;
+constexpr uint16_t kChannel0Usage = 0x0001;
+constexpr uint16_t kPerformanceStatsUsage = 0x0002;
+constexpr uint16_t kChannel6Usage = 0x0006;
+constexpr uint16_t kDigitizerUsagePage = 0x000D;
+constexpr uint16_t kTouchScreenUsage = 0x0004;
+
+// Report I/O engine. Callbacks run on the channel's read thread; data points at
+// the byte after the report id and length is the bytes read minus 1.
+using ReportCallback = void (*)(int32_t unit, const uint8_t* data, int32_t length);
+using ConnectCallback = void (*)(int32_t unit, int32_t connected);
+
+void StartDriverIO();
+void StopDriverIO();
+int32_t QueueReport0(int32_t unit, const uint8_t* data, int32_t length);
+int32_t QueueReport6(const uint8_t* data, int32_t length);
+bool HidSetOutputReport(HidHandle device, const uint8_t* data, int32_t length);
+void SetReportCallback0(ReportCallback callback);
+void SetReportCallback6(ReportCallback callback);
+void SetConnectCallback6(ConnectCallback callback);
+
+// Input mode feature report (report id 2) of the digitizer collection, and the
+// continuous stream command on channel 0.
+int32_t GetFeatureReportInputMode();                            // 0..255, or -1
+int32_t SetFeatureReportInputMode(int32_t unit, uint8_t mode);  // 1 or 0
+int32_t ContinuousStream(int32_t unit, bool on);
