@@ -1,0 +1,93 @@
+#include <string>
+
+#include "DriverInterface/DriverIO.h"
+#include "lib/Trace.h"
+
+using platform::hid::Backend;
+using platform::hid::CurrentBackend;
+using platform::hid::EnumStatus;
+using platform::hid::HidAttributes;
+using platform::hid::InterfaceSet;
+using platform::hid::OpenStatus;
+using platform::hid::PreparsedData;
+
+namespace {
+
+// Opens one interface and tells whether it is the collection asked for. The
+// handle stays open only on a match.
+HidHandle OpenIfMatching(Backend& hid, const std::string& path, HidCaps& caps, uint16_t usage,
+                         uint16_t usagePage, bool overlapped) {
+    HidHandle handle = nullptr;
+    const OpenStatus opened = hid.Open(path, overlapped, handle);
+    if (opened != OpenStatus::Ok) {
+        // Interfaces the system holds exclusively (keyboards, mice) refuse
+        // access; they are no concern of ours.
+        if (opened != OpenStatus::AccessDenied) {
+            TraceError("DriverIO: Failed CreateFile", __FILE__, __LINE__);
+        }
+        return nullptr;
+    }
+    PreparsedData preparsed = nullptr;
+    if (!hid.GetPreparsedData(handle, preparsed)) {
+        TraceError("DriverIO: Failed to retrieve pre-parsed data", __FILE__, __LINE__);
+        hid.Close(handle);
+        return nullptr;
+    }
+    HidAttributes attributes;
+    if (!hid.GetAttributes(handle, attributes)) {
+        TraceError("DriverIO: Failed to retrieve attributes data", __FILE__, __LINE__);
+        hid.FreePreparsedData(preparsed);
+        hid.Close(handle);
+        return nullptr;
+    }
+    if (hid.GetCaps(preparsed, caps) != platform::hid::kHidpStatusSuccess) {
+        TraceError("DriverIO: Failed to retrieve device caps data", __FILE__, __LINE__);
+        hid.FreePreparsedData(preparsed);
+        hid.Close(handle);
+        return nullptr;
+    }
+    hid.FreePreparsedData(preparsed);
+    // The identity is read at each comparison, so a change applies to the next one.
+    uint16_t vendor;
+    uint16_t product;
+    GetDeviceIdentity(vendor, product);
+    if (attributes.VendorID == vendor && attributes.ProductID == product && caps.Usage == usage &&
+        caps.UsagePage == usagePage) {
+        return handle;
+    }
+    hid.Close(handle);
+    return nullptr;
+}
+
+}  // namespace
+
+HidHandle FindHIDDevice(HidCaps& caps, uint16_t usage, uint16_t usagePage, bool overlapped) {
+    Backend& hid = CurrentBackend();
+    const InterfaceSet interfaces = hid.GetClassDevs();
+    if (interfaces == nullptr) {
+        return nullptr;
+    }
+    HidHandle found = nullptr;
+    for (uint32_t index = 0; found == nullptr; ++index) {
+        const EnumStatus status = hid.EnumInterface(interfaces, index);
+        if (status != EnumStatus::Ok) {
+            if (status != EnumStatus::NoMoreItems) {
+                TraceError("DriverIO: Failed to retrieve DeviceInfoData", __FILE__, __LINE__);
+            }
+            break;
+        }
+        std::string path;
+        if (!hid.GetInterfaceDetail(interfaces, index, path)) {
+            break;
+        }
+        found = OpenIfMatching(hid, path, caps, usage, usagePage, overlapped);
+    }
+    hid.DestroyInterfaceSet(interfaces);
+    return found;
+}
+
+void CloseHIDDevice(HidHandle device) {
+    if (device != nullptr) {
+        CurrentBackend().Close(device);
+    }
+}
