@@ -2,18 +2,34 @@
 
 #include <atomic>
 
+#ifdef __linux__
+#include "platform/hid/HidrawBackend.h"
+#endif
+
 namespace platform::hid {
 
 namespace {
-std::atomic<Backend*> g_selected{nullptr};
+
+std::atomic<Backend*> selected{nullptr};
+
+Backend& PlatformBackend() {
+#ifdef __linux__
+    static HidrawBackend backend;
+    return backend;
+#else
+#error "no HID backend for this platform"
+#endif
 }
 
+}  // namespace
+
 Backend& CurrentBackend() {
-    return *g_selected.load(std::memory_order_acquire);
+    Backend* backend = selected.load(std::memory_order_acquire);
+    return backend != nullptr ? *backend : PlatformBackend();
 }
 
 void SelectBackend(Backend* backend) {
-    g_selected.store(backend, std::memory_order_release);
+    selected.store(backend, std::memory_order_release);
 }
 
 }  // namespace platform::hid
