@@ -49,6 +49,7 @@ void TChart::RequestRepaint() {
 }
 
 void TChart::UpdateLayout() {
+    layoutSize_ = size();
     // Margins depend on the font only, so that value-to-pixel conversion is
     // ready before the first paint and does not shift with the labels.
     const QFontMetrics metrics(font());
@@ -62,6 +63,11 @@ void TChart::UpdateLayout() {
 }
 
 void TChart::Draw(QPainter& painter) {
+    // A hidden widget hears of a resize only when shown; an image render of it
+    // still needs the layout of its current size.
+    if (layoutSize_ != size()) {
+        UpdateLayout();
+    }
     painter.fillRect(rect(), backColour_);
     if (backWall_.style() != Qt::NoBrush) {
         painter.fillRect(plotRect_, backWall_);

@@ -88,6 +88,7 @@ private:
     QColor backColour_;
     QBrush backWall_{Qt::NoBrush};
     QRect plotRect_;
+    QSize layoutSize_;
     std::vector<std::unique_ptr<TChartSeries>> series_;
     std::vector<double> labelValues_;
     std::atomic<bool> repaintPending_{false};
