@@ -197,7 +197,7 @@ bool WritePrivateProfileString(const char* section, const char* key, const char*
         if (!lines.empty() && !Trim(lines.back()).empty()) {
             lines.push_back(cr);
         }
-        lines.push_back("[" + std::string(section) + "]" + cr);
+        lines.push_back(std::string(1, '[').append(section).append("]").append(cr));
         lines.push_back(keyLine);
     }
 
