@@ -50,6 +50,9 @@ VirtualController::VirtualController(platform::hid::VirtualBus& bus, ControllerC
     stats_.collection = statsCollection_;
     channel6_.collection = FindCollection(*device_, 0xFFA0, 0x0006);
     device_->SetHandler(this);
+    if (config_.plugDecoys) {
+        platform::hid::PlugDecoys(bus_);
+    }
     worker_ = std::thread(&VirtualController::Run, this);
 }
 

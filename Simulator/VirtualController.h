@@ -31,6 +31,7 @@ struct ControllerConfig {
     uint16_t vendorId = 0x2F7A;
     uint16_t productId = 0x0006;
     std::string deviceName = "BFT860";  // names the bus paths of its collections
+    bool plugDecoys = false;            // also list the look-alike devices on the bus
     std::array<uint16_t, 4> version = {2, 6, 0, 1187};
     uint16_t modelNumber = 860;
     uint8_t firmwareMajor = 3;
