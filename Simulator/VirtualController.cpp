@@ -36,7 +36,8 @@ VirtualController::VirtualController(platform::hid::VirtualBus& bus, ControllerC
                                               config_.productId,
                                               platform::hid::ControllerCollections())),
       started_(Clock::now()),
-      touchScript_(config_.touchReportsPerSecond),
+      touchRate_(std::min<uint32_t>(config_.touchReportsPerSecond, 1000)),
+      touchScript_(touchRate_),
       reportMode_(config_.reportMode),
       offscreenMode_(config_.offscreenMode),
       inputMode_(config_.inputMode),
@@ -304,7 +305,7 @@ VirtualController::Clock::time_point VirtualController::NextWakeLocked(
     if (calibrating_) {
         wake = std::min(wake, calibrationEnd_);
     }
-    if (config_.touchReportsPerSecond > 0 &&
+    if (touchRate_ > 0 &&
         (reportMode_ & (kReportModeXPackets | kReportModeYPackets | kReportModeOffscreenPackets))) {
         wake = std::min(wake, nextTouch_);
     }
@@ -331,10 +332,10 @@ void VirtualController::EndCalibrationLocked(Clock::time_point now) {
 void VirtualController::SendTouchesLocked(Clock::time_point now) {
     const uint16_t kinds =
         reportMode_ & (kReportModeXPackets | kReportModeYPackets | kReportModeOffscreenPackets);
-    if (kinds == 0 || config_.touchReportsPerSecond == 0 || now < nextTouch_) {
+    if (kinds == 0 || touchRate_ == 0 || now < nextTouch_) {
         return;
     }
-    const auto period = std::chrono::microseconds(1'000'000 / config_.touchReportsPerSecond);
+    const auto period = std::chrono::microseconds(1'000'000 / touchRate_);
     // After a stall, go on from now rather than sending a burst.
     if (now - nextTouch_ > 5 * period) {
         nextTouch_ = now;

@@ -39,9 +39,9 @@ struct ControllerConfig {
     uint32_t serialNumber = 86012345;
     uint16_t reportMode = 0x0020;  // restored by "RestoreDefaults"
     uint8_t offscreenMode = 0;
-    uint8_t inputMode = 2;  // of the digitizer's feature report
-    uint32_t touchReportsPerSecond = 100;
-    uint32_t floopPeriodMs = 0;  // 0: no "F loop" notices
+    uint8_t inputMode = 2;                 // of the digitizer's feature report
+    uint32_t touchReportsPerSecond = 100;  // 0: none; at most 1000
+    uint32_t floopPeriodMs = 0;            // 0: no "F loop" notices
     uint32_t calibrationMs = 3000;
     ChunkOrder chunkOrder = ChunkOrder::Interleaved;
 };
@@ -151,6 +151,7 @@ private:
     size_t digitizerCollection_ = 0;
     size_t statsCollection_ = 0;
     const Clock::time_point started_;
+    const uint32_t touchRate_;  // touch packets per second, as configured within 0..1000
     const TouchScript touchScript_;
 
     mutable std::mutex lock_;  // guards everything below
