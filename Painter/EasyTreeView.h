@@ -82,7 +82,6 @@ public:
     void CommitEdit(QString& text);
 
     const std::vector<TEasyTreeNode>& Nodes() const { return nodes_; }
-    QTreeWidget* TreeView() const { return treeView_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

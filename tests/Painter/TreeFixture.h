@@ -15,7 +15,6 @@
 #include "Painter/EasyTreeView.h"
 
 struct EditCall {
-    int userData;
     std::string group;
     std::string setting;
     std::array<uint8_t, 4> value;
@@ -30,9 +29,8 @@ protected:
         tree.SetNotify(true);
         tree.SetCallback(
             [this](int userData, const char* group, const char* setting, const uint8_t* value) {
-                EditCall call{userData, group, setting, {}};
-                std::memcpy(call.value.data(), value, 4);
-                calls.push_back(call);
+                EXPECT_EQ(userData, kUserData);
+                calls.push_back({group, setting, {value[0], value[1], value[2], value[3]}});
                 return 0;
             });
     }
@@ -43,14 +41,6 @@ protected:
         QStringList texts;
         for (QTreeWidgetItemIterator it(&widget); *it != nullptr; ++it) {
             texts << (*it)->text(0);
-        }
-        return texts;
-    }
-
-    QStringList TopLevelTexts() {
-        QStringList texts;
-        for (int i = 0; i < widget.topLevelItemCount(); ++i) {
-            texts << widget.topLevelItem(i)->text(0);
         }
         return texts;
     }

@@ -2,51 +2,29 @@
 
 #include <gtest/gtest.h>
 
-TEST(FloatValueText, SixSignificantDigitsThenThreeDecimals) {
+TEST(ValueText, FloatsWithSixDigitsThenThreeDecimals) {
     const QLocale c = QLocale::c();
-    EXPECT_EQ(FloatValueText(3.14159f, c), "3.142");
-    EXPECT_EQ(FloatValueText(2395.0f, c), "2395.000");
-    EXPECT_EQ(FloatValueText(-65.0f, c), "-65.000");
-    EXPECT_EQ(FloatValueText(0.0f, c), "0.000");
-    EXPECT_EQ(FloatValueText(1234.5678f, c), "1234.570") << "7th digit dropped first";
-    EXPECT_EQ(FloatValueText(1.0005f, c), "1.001") << "rounded in decimal, not in binary";
-    EXPECT_EQ(FloatValueText(0.0005f, c), "0.001");
-    EXPECT_EQ(FloatValueText(0.0004f, c), "0.000");
-    EXPECT_EQ(FloatValueText(-0.0001f, c), "0.000");
-    EXPECT_EQ(FloatValueText(1e-30f, c), "0.000");
-    EXPECT_EQ(FloatValueText(999999.0f, c), "999999.000");
-}
-
-TEST(FloatValueText, ExponentBeyondSixDigitsAndTheLocaleSeparator) {
-    const QLocale c = QLocale::c();
-    EXPECT_EQ(FloatValueText(1234567.0f, c), "1.23457E+06");
-    EXPECT_EQ(FloatValueText(999999.7f, c), "1.00000E+06") << "rounding can add a digit";
-    EXPECT_EQ(FloatValueText(-3e20f, c), "-3.00000E+20");
+    const std::pair<float, const char*> cases[] = {
+        {3.14159f, "3.142"},         {-65.0f, "-65.000"},        {1234.5678f, "1234.570"},
+        {1.0005f, "1.001"},          {0.0004f, "0.000"},         {999999.0f, "999999.000"},
+        {1234567.0f, "1.23457E+06"}, {999999.7f, "1.00000E+06"}, {-3e20f, "-3.00000E+20"},
+    };
+    for (const auto& [value, text] : cases) {
+        EXPECT_EQ(FloatValueText(value, c), text) << value;
+    }
     const QLocale german(QLocale::German, QLocale::Germany);
     EXPECT_EQ(FloatValueText(2395.0f, german), "2395,000") << "no group separator";
-    EXPECT_EQ(FloatValueText(3.14159f, german), "3,142");
+    EXPECT_FLOAT_EQ(FloatFromText("3,5", german), 3.5f);
+    EXPECT_FLOAT_EQ(FloatFromText("-2.5", c), -2.5f);
+    EXPECT_EQ(FloatFromText("abc", c), 0.0f);
 }
 
-TEST(IntegerFromText, DecimalHexAndInvalidText) {
-    EXPECT_EQ(IntegerFromText("300"), 300);
-    EXPECT_EQ(IntegerFromText("-1"), -1);
-    EXPECT_EQ(IntegerFromText("+12"), 12);
-    EXPECT_EQ(IntegerFromText("010"), 10) << "a leading zero is not octal";
-    EXPECT_EQ(IntegerFromText("0x10"), 16);
-    EXPECT_EQ(IntegerFromText("$ff"), 255);
-    EXPECT_EQ(IntegerFromText("-0x10"), -16);
-    EXPECT_EQ(IntegerFromText("0xFFFFFFFF"), -1);
-    EXPECT_EQ(IntegerFromText("2147483647"), 2147483647);
-    for (const char* invalid :
-         {"abc", "", "12abc", "1.5", "2147483648", "0x", "0x-5", "0x1FFFFFFFF"}) {
-        EXPECT_EQ(IntegerFromText(invalid), 0) << invalid;
+TEST(ValueText, IntegersDecimalOrHexElseZero) {
+    const std::pair<const char*, int32_t> cases[] = {
+        {"300", 300}, {"-1", -1}, {"010", 10}, {"0x10", 16},      {"$ff", 255}, {"0xFFFFFFFF", -1},
+        {"abc", 0},   {"", 0},    {"1.5", 0},  {"2147483648", 0}, {"0x-5", 0},  {"0x1FFFFFFFF", 0},
+    };
+    for (const auto& [text, value] : cases) {
+        EXPECT_EQ(IntegerFromText(text), value) << text;
     }
-}
-
-TEST(FloatFromText, UsesTheLocaleSeparator) {
-    EXPECT_FLOAT_EQ(FloatFromText("3.14159", QLocale::c()), 3.14159f);
-    EXPECT_FLOAT_EQ(FloatFromText("-2.5", QLocale::c()), -2.5f);
-    EXPECT_EQ(FloatFromText("abc", QLocale::c()), 0.0f);
-    EXPECT_EQ(FloatFromText("", QLocale::c()), 0.0f);
-    EXPECT_FLOAT_EQ(FloatFromText("3,5", QLocale(QLocale::German, QLocale::Germany)), 3.5f);
 }
