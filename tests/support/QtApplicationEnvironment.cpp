@@ -10,7 +10,13 @@ namespace {
 
 class QtApplicationEnvironment : public ::testing::Environment {
 public:
-    void SetUp() override { application_ = std::make_unique<QApplication>(argc_, argv_); }
+    void SetUp() override {
+        // Run by hand without a display, the tests still work.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
+        application_ = std::make_unique<QApplication>(argc_, argv_);
+    }
     void TearDown() override { application_.reset(); }
 
 private:
