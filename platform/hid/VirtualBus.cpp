@@ -124,6 +124,9 @@ bool VirtualBus::IsPlugged(const std::shared_ptr<VirtualDevice>& device) const {
 
 void VirtualBus::InjectInput(const VirtualDevice& device, size_t collection, const uint8_t* report,
                              size_t length) {
+    if (report == nullptr) {
+        length = 0;  // an empty report still completes a read, with nothing in it
+    }
     std::lock_guard<std::mutex> guard(lock_);
     for (const auto& handle : handles_) {
         if (handle->device.get() != &device || handle->collection != collection) {
@@ -138,7 +141,9 @@ void VirtualBus::InjectInput(const VirtualDevice& device, size_t collection, con
             --handle->count;
         }
         InputSlot& slot = handle->slots[(handle->first + handle->count) % kInputSlots];
-        std::memcpy(slot.bytes, report, std::min(length, kReportSize));
+        if (length > 0) {
+            std::memcpy(slot.bytes, report, std::min(length, kReportSize));
+        }
         slot.length = length;
         ++handle->count;
         handle->inputReady.Set();
