@@ -38,6 +38,9 @@ void OnXPacket(const uint8_t* data) {
     const XPacket packet = DecodeXPacket(data);
     // Logged whether or not the test window is open, before any scaling.
     frmMain->PacketLog.Write(packet);
+    if (frmXTest == nullptr) {
+        return;
+    }
     frmXTest->DrawIfTesting(kXTestMode, [&](TouchCanvas& canvas, const TouchView& view) {
         DrawXPacket(canvas, view, packet, TouchDrawMemory, platform::GetTickCount());
     });
@@ -45,6 +48,9 @@ void OnXPacket(const uint8_t* data) {
 
 void OnYPacket(const uint8_t* data) {
     const YPacket packet = DecodeYPacket(data);
+    if (frmXTest == nullptr) {
+        return;
+    }
     frmXTest->DrawIfTesting(kYTestMode, [&](TouchCanvas& canvas, const TouchView& view) {
         DrawYPacket(canvas, view, packet, TouchDrawMemory, platform::GetTickCount());
     });
@@ -52,6 +58,9 @@ void OnYPacket(const uint8_t* data) {
 
 void OnOffscreenPacket(const uint8_t* data) {
     const OffscreenPacket packet = DecodeOffscreenPacket(data);
+    if (frmXTest == nullptr) {
+        return;
+    }
     frmXTest->DrawIfTesting(kOffscreenTestMode, [&](TouchCanvas& canvas, const TouchView& view) {
         DrawOffscreenPacket(canvas, view, packet, TouchDrawMemory, platform::GetTickCount());
     });
@@ -118,6 +127,9 @@ void ShowDeviceInfo(int32_t, int32_t) {
 }
 
 void ShowHideCalibration(int32_t, int32_t) {
+    if (frmCalibrate == nullptr) {
+        return;
+    }
     frmCalibrate->setVisible(DeviceStatus.Calibrating);
 }
 

@@ -40,6 +40,9 @@ void TfrmFloopCount::btnClearClick() {
 }
 
 void CountFloop(int32_t, int32_t) {
+    if (frmFloopCount == nullptr) {
+        return;
+    }
     // Wraps like the 32-bit counter it is, instead of overflowing.
     const auto next = static_cast<uint32_t>(frmFloopCount->Count()) + 1u;
     frmFloopCount->SetCount(static_cast<int32_t>(next));
