@@ -118,6 +118,7 @@ void TfrmMain::CreateControls() {
     cbInputDevices->setTristate(false);
     btnToggleContinuous = MakeButton(this, "Toggle Continuous Stream", 2, 1);
     lbInfo = new QLabel(this);
+    lbInfo->move(kMarginLeft, 0);
     lbInfo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     edVID = new QLineEdit(this);
     edVID->setGeometry(ColumnLeft(2), RowTop(3), 50, kRowHeight);

@@ -88,14 +88,23 @@ void AppFixture::CreateWindows(bool waitConnected) {
     if (waitConnected) {
         ASSERT_TRUE(PumpUntil([] { return DeviceStatus.InfoReceived == kInfoAll; }))
             << "connection handshake";
-        // The reply to "M?" comes after the four queries were queued.
-        ASSERT_TRUE(PumpUntil(
-            [this] { return main_->cbInputDevices->checkState() != Qt::PartiallyChecked; }));
+        // The last label refresh and the reply to "M?" go through the window
+        // thread; a test starts once no hand-over is waiting any more.
+        ASSERT_TRUE(PumpUntil([this] {
+            char info[kDeviceInfoCapacity];
+            FormatDeviceInfo(DeviceStatus, info, kDeviceInfoCapacity);
+            return main_->lbInfo->text() == QString::fromLatin1(info) &&
+                   main_->cbInputDevices->checkState() != Qt::PartiallyChecked;
+        }));
+        Pump(20);
     }
 }
 
 void AppFixture::TearDown() {
     if (main_) {
+        // Without a connection callback the stop does not wait for the window
+        // thread to take the disconnection notice.
+        SetConnectCallback6(nullptr);
         main_->FormClose();
         Pump(10);
     }
