@@ -15,6 +15,7 @@
 #include "T860Util/DeviceStatus.h"
 #include "T860Util/Floopcount.h"
 #include "T860Util/Main.h"
+#include "T860Util/Sync.h"
 #include "T860Util/Xtest.h"
 #include "lib/Utils.h"
 #include "platform/hid/VirtualBus.h"
@@ -101,8 +102,10 @@ int main(int argc, char** argv) {
             ScheduleScreenshot(mainWindow, QString::fromLocal8Bit(effects.screenshotFile.c_str()));
         }
         app.exec();
-        // Device access ends before the windows its threads reach go away.
+        // Device access ends before the windows its threads reach go away; a
+        // read thread still waiting for the window thread is let go.
         mainWindow.FormClose();
+        CloseSyncCalls(&mainWindow);
         frmFloopCount = nullptr;
         frmCalibrate = nullptr;
         frmXTest = nullptr;
@@ -111,5 +114,6 @@ int main(int argc, char** argv) {
     } catch (...) {
         ShowExceptionMessage("");
     }
+    JoinDriverIOThreads();
     return 0;
 }

@@ -9,6 +9,7 @@
 
 #include "DriverInterface/DriverIO.h"
 #include "T860Util/DeviceStatus.h"
+#include "T860Util/Sync.h"
 #include "lib/Utils.h"
 
 Report64 Report(std::initializer_list<uint8_t> bytes) {
@@ -106,7 +107,7 @@ void AppFixture::TearDown() {
         // thread to take the disconnection notice.
         SetConnectCallback6(nullptr);
         main_->FormClose();
-        Pump(10);
+        CloseSyncCalls(main_.get());
     }
     const_cast<platform::hid::VirtualDevice&>(controller_->Device()).SetHandler(controller_.get());
     controller_->Unplug();
@@ -117,6 +118,7 @@ void AppFixture::TearDown() {
     xtest_.reset();
     frmXTest = nullptr;
     main_.reset();
+    JoinDriverIOThreads();
     controller_.reset();
     platform::hid::SelectBackend(nullptr);
 }

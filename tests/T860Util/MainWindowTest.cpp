@@ -238,4 +238,19 @@ TEST_F(MainWindow, EnterClicksCalibrateAndEscapeTheFirstVisibleCancelButton) {
     frmXTest->close();
 }
 
+class NoDevice : public AppFixture {};
+
+TEST_F(NoDevice, StartsGreyAndCommandsReportFailure) {
+    controller_->Unplug();
+    CreateWindows(false);
+    Pump(200);
+    EXPECT_TRUE(main_->Label1->text().isEmpty());
+    EXPECT_EQ(main_->cbInputDevices->checkState(), Qt::PartiallyChecked);
+    main_->btnRestoreDefaults->click();
+    main_->btnGetStreamStatus->click();
+    ASSERT_EQ(ui_.messages.size(), 2u);
+    EXPECT_EQ(ui_.messages[0].Text, "Failed to restore defaults.");
+    EXPECT_EQ(ui_.messages[1].Text, "Failed to read stream status.");
+}
+
 }  // namespace
