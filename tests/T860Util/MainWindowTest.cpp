@@ -174,11 +174,11 @@ TEST_F(MainWindow, InputDevicesBoxSendsAndShowsTheAnswer) {
     recorder_->Clear();
     main_->cbInputDevices->click();  // on -> asks for off
     ASSERT_TRUE(PumpUntil([this] { return !controller_->InputDevicesOn(); }));
-    Pump(50);  // the answer
+    Pump(300);  // the answer comes back through the read thread and the window thread
     EXPECT_EQ(main_->cbInputDevices->checkState(), Qt::Unchecked);
     main_->cbInputDevices->click();
     ASSERT_TRUE(PumpUntil([this] { return controller_->InputDevicesOn(); }));
-    Pump(50);
+    Pump(300);
     EXPECT_EQ(main_->cbInputDevices->checkState(), Qt::Checked);
     const auto sent = recorder_->Sent(6);
     ASSERT_EQ(sent.size(), 2u) << "the box set by a reply sends nothing";
