@@ -56,8 +56,11 @@ void TfrmMain::cbInputDevicesClick() {
     if (DeviceStatus.InputDevicesUpdating) {
         return;
     }
-    SendText(DeviceStatus.InputDevicesOn ? "m" : "M");
-    DeviceStatus.InputDevicesOn = !DeviceStatus.InputDevicesOn;
+    // Flipped before the text goes out: the controller's answer may arrive on
+    // the read thread before this handler would get to flip it afterwards.
+    const bool wasOn = DeviceStatus.InputDevicesOn;
+    DeviceStatus.InputDevicesOn = !wasOn;
+    SendText(wasOn ? "m" : "M");
 }
 
 void TfrmMain::btnSetVIDPIDClick() {
