@@ -1,0 +1,27 @@
+#pragma once
+// The input mode dialog for the digitizer's feature report.
+
+#include <QDialog>
+#include <cstdint>
+
+class QGroupBox;
+class QPushButton;
+class QRadioButton;
+
+class TFrmFeatureReportInputMode : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFrmFeatureReportInputMode(QWidget* parent = nullptr);
+
+    // Selects the value's button; any other value keeps the selection.
+    void LoadInputMode(uint8_t mode);
+    // 0 when nothing is selected.
+    uint8_t ReadInputMode() const;
+
+    QGroupBox* gbInputModes;
+    QRadioButton* rbMouse;
+    QRadioButton* rbDigi;
+    QRadioButton* rbWin7Multitouch;
+    QPushButton* btnOk;
+    QPushButton* btnCancel;
+};

@@ -1,0 +1,32 @@
+#pragma once
+// The performance statistics window: memory use on request, and each worker
+// thread's share of processor time between a start and a stop press.
+
+#include <QDialog>
+
+#include "T860Util/PerformanceStatsReport.h"
+
+class QLabel;
+class QPushButton;
+
+class TfrmPerformanceStats : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmPerformanceStats(QWidget* parent = nullptr);
+
+    void FormShow();
+    void FormClose();
+    void btnMemoryStatsClick();
+    void btnPerfTestClick();
+
+    QPushButton* btnMemoryStats;
+    QPushButton* btnPerfTest;
+    QLabel* Label1;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void ShowRequestFailed();
+};
