@@ -6,6 +6,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+TFrmFeatureReportInputMode* frmFeatureReportInputMode = nullptr;
+
 TFrmFeatureReportInputMode::TFrmFeatureReportInputMode(QWidget* parent) : QDialog(parent) {
     setWindowTitle("Feature Report Input Mode");
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |

@@ -25,3 +25,6 @@ public:
     QPushButton* btnOk;
     QPushButton* btnCancel;
 };
+
+// Created once at start-up; null while it does not exist.
+extern TFrmFeatureReportInputMode* frmFeatureReportInputMode;

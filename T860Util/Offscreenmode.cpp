@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+TfrmOffscreenMode* frmOffscreenMode = nullptr;
+
 TfrmOffscreenMode::TfrmOffscreenMode(QWidget* parent) : QDialog(parent) {
     setWindowTitle("Offscreen Mode");
     setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);

@@ -20,3 +20,6 @@ public:
     QPushButton* btnCancel;
     QLineEdit* edMode;
 };
+
+// Created once at start-up; null while it does not exist.
+extern TfrmOffscreenMode* frmOffscreenMode;

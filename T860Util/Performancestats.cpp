@@ -1,9 +1,12 @@
 #include "T860Util/Performancestats.h"
 
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include "T860Util/UiSeam.h"
+
+TfrmPerformanceStats* frmPerformanceStats = nullptr;
 
 namespace {
 
@@ -90,5 +93,6 @@ void TfrmPerformanceStats::btnPerfTestClick() {
 }
 
 void TfrmPerformanceStats::ShowRequestFailed() {
-    QMessageBox::critical(this, "Performance Stats", "BF_REPORT_GET_PERFORMANCE_STATS failed");
+    ShowMessageBox({"BF_REPORT_GET_PERFORMANCE_STATS failed", "Performance Stats",
+                    MessageButtons::Ok, MessageIcon::Error, this});
 }

@@ -30,3 +30,6 @@ protected:
 private:
     void ShowRequestFailed();
 };
+
+// Created once at start-up; null while it does not exist.
+extern TfrmPerformanceStats* frmPerformanceStats;

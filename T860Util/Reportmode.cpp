@@ -8,6 +8,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+TFrmReportMode* frmReportMode = nullptr;
+
 namespace {
 
 constexpr uint16_t kMouse = 0x0001;

@@ -37,3 +37,6 @@ public:
     QCheckBox* cbPuck;
     QCheckBox* cbOffscreen;
 };
+
+// Created once at start-up; null while it does not exist.
+extern TFrmReportMode* frmReportMode;

@@ -1,8 +1,7 @@
 #pragma once
-// Where the main window and the report dispatch meet the windows that are not
-// part of the program yet: the settings view, the performance statistics and
-// the scope. Until those windows exist, nothing is shown and their reports are
-// dropped.
+// Where the main window and the report dispatch meet the settings view, the
+// performance statistics and the scope. A window that does not exist (yet)
+// shows nothing and its reports are dropped.
 
 #include <cstdint>
 

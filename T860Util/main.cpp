@@ -13,8 +13,13 @@
 #include "T860Util/Calibrate.h"
 #include "T860Util/CommandLine.h"
 #include "T860Util/DeviceStatus.h"
+#include "T860Util/Featurereportinputmode.h"
 #include "T860Util/Floopcount.h"
 #include "T860Util/Main.h"
+#include "T860Util/Offscreenmode.h"
+#include "T860Util/Performancestats.h"
+#include "T860Util/Reportmode.h"
+#include "T860Util/Scope.h"
 #include "T860Util/Sync.h"
 #include "T860Util/Xtest.h"
 #include "lib/Utils.h"
@@ -88,11 +93,22 @@ int main(int argc, char** argv) {
         TfrmMain mainWindow;
         TfrmXTest xtest;
         frmXTest = &xtest;
+        TFrmReportMode reportMode(&mainWindow);
+        frmReportMode = &reportMode;
+        TFrmFeatureReportInputMode featureReportInputMode(&mainWindow);
+        frmFeatureReportInputMode = &featureReportInputMode;
+        TfrmPerformanceStats performanceStats(&mainWindow);
+        frmPerformanceStats = &performanceStats;
         TfrmCalibrate calibrate;
         frmCalibrate = &calibrate;
         TfrmFloopCount floopCount;
         frmFloopCount = &floopCount;
-        for (QWidget* other : std::initializer_list<QWidget*>{&xtest, &calibrate, &floopCount}) {
+        TfrmScope scope(&mainWindow);
+        frmScope = &scope;
+        TfrmOffscreenMode offscreenMode(&mainWindow);
+        frmOffscreenMode = &offscreenMode;
+        for (QWidget* other :
+             std::initializer_list<QWidget*>{&xtest, &calibrate, &floopCount, &scope}) {
             other->setAttribute(Qt::WA_QuitOnClose, false);
         }
         if (effects.showMainForm) {
@@ -106,8 +122,13 @@ int main(int argc, char** argv) {
         // read thread still waiting for the window thread is let go.
         mainWindow.FormClose();
         CloseSyncCalls(&mainWindow);
+        frmOffscreenMode = nullptr;
+        frmScope = nullptr;
         frmFloopCount = nullptr;
         frmCalibrate = nullptr;
+        frmPerformanceStats = nullptr;
+        frmFeatureReportInputMode = nullptr;
+        frmReportMode = nullptr;
         frmXTest = nullptr;
     } catch (const std::exception& error) {
         ShowExceptionMessage(error.what());

@@ -26,7 +26,8 @@ TEST(ReportModeDialog, LoadKeepsTheFirstInputModeAndDropsUnknownBits) {
 
     dialog.LoadReportMode(0xFC24);
     EXPECT_TRUE(dialog.rbDigi->isChecked());
-    EXPECT_EQ(dialog.ReadReportMode(), 0x0024) << "bits 10..15 are dropped";
+    EXPECT_EQ(dialog.ReadReportMode(), 0x0004)
+        << "the later input mode and bits 10..15 are dropped";
 }
 
 TEST(ReportModeDialog, LabelFollowsEveryChange) {
@@ -45,7 +46,8 @@ TEST(ReportModeDialog, LabelFollowsEveryChange) {
     dialog.rbWin7Multitouch->click();
     EXPECT_EQ(dialog.lbReportMode->text(), "Report Mode: 994");
     dialog.LoadReportMode(0xFFFF);
-    EXPECT_EQ(dialog.lbReportMode->text(), "Report Mode: 975") << "Mouse wins, bits 4, 5 dropped";
+    EXPECT_EQ(dialog.lbReportMode->text(), "Report Mode: 971")
+        << "Mouse wins; bits 2, 4, 5 and 10..15 dropped";
 }
 
 TEST(OffscreenModeDialog, ReadsTheLowByteOrZero) {

@@ -1,0 +1,204 @@
+#include "T860Util/Scope.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QRadioButton>
+#include <QVBoxLayout>
+#include <cstdio>
+
+#include "T860Util/CommandLine.h"
+#include "T860Util/Protocolutils.h"
+#include "T860Util/UiSeam.h"
+
+TfrmScope* frmScope = nullptr;
+
+int32_t CurrentScopeChannel = kFirstScopeChannel;
+
+namespace {
+
+constexpr int kScopeIntervalMs = 33;
+constexpr int kScopePixelCount = 512;
+constexpr int kCameraLine1 = 0;
+constexpr int kCameraLine2 = 1;
+constexpr int kTriggerLine1 = 4;
+constexpr int kTriggerLine2 = 5;
+
+}  // namespace
+
+TfrmScope::TfrmScope(QWidget* mainWindow) : mainWindow_(mainWindow) {
+    setWindowTitle("Scope");
+    resize(900, 560);
+
+    Panel2 = new QWidget(this);
+    cbCam1 = new QCheckBox("Cam1", Panel2);
+    cbCam2 = new QCheckBox("Cam2", Panel2);
+    cbTrigger = new QCheckBox("Trigger", Panel2);
+    rbLit = new QRadioButton("Lit", Panel2);
+    rbAmbient = new QRadioButton("Ambient", Panel2);
+    rbSubtracted = new QRadioButton("Subtracted", Panel2);
+    cbCam1->setChecked(true);
+    cbCam2->setChecked(true);
+    rbSubtracted->setChecked(true);
+    auto* controls = new QHBoxLayout(Panel2);
+    for (QWidget* control : std::initializer_list<QWidget*>{cbCam1, cbCam2, cbTrigger, rbLit,
+                                                            rbAmbient, rbSubtracted}) {
+        controls->addWidget(control);
+    }
+    controls->addStretch();
+    for (QCheckBox* box : {cbCam1, cbCam2, cbTrigger}) {
+        connect(box, &QCheckBox::clicked, this, &TfrmScope::ControlClick);
+    }
+    for (QRadioButton* button : {rbLit, rbAmbient, rbSubtracted}) {
+        connect(button, &QRadioButton::clicked, this, &TfrmScope::ControlClick);
+    }
+
+    Panel1 = new QWidget(this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(Panel2);
+    layout->addWidget(Panel1, 1);
+
+    Chart.Build(Panel1, true, 1, kScopePixelCount);
+    if (TChart* chart = Chart.ChartControl) {
+        chart->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(chart, &QWidget::customContextMenuRequested, this, [this, chart](QPoint at) {
+            QMenu menu;
+            menu.addAction("Export to CSV…", this, &TfrmScope::ExportCurves);
+            menu.exec(chart->mapToGlobal(at));
+        });
+    }
+
+    tmrScope.setInterval(kScopeIntervalMs);
+    connect(&tmrScope, &QTimer::timeout, this, &TfrmScope::tmrScopeTimer);
+    tmrScope.start();
+
+    ApplyScopeCommandLine();
+}
+
+void TfrmScope::ApplyScopeCommandLine() {
+    const QStringList arguments = QCoreApplication::arguments();
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (ArgumentHasOption(arguments[i].toLocal8Bit().constData(), "/scope")) {
+            ScopeOnlyMode = true;
+            show();
+        }
+    }
+}
+
+ScopeSelection TfrmScope::Selection() const {
+    return {cbCam1->isChecked(), cbCam2->isChecked(),    cbTrigger->isChecked(),
+            rbLit->isChecked(),  rbAmbient->isChecked(), rbSubtracted->isChecked()};
+}
+
+void TfrmScope::tmrScopeTimer() {
+    if (isVisible()) {
+        RequestNextScopeChannel(Selection());
+    }
+}
+
+void TfrmScope::RequestNextScopeChannel(const ScopeSelection& selection) {
+    if (AdvanceScopeChannel(CurrentScopeChannel, selection)) {
+        RequestScopeData(static_cast<uint8_t>(CurrentScopeChannel));
+    }
+}
+
+void TfrmScope::HandleScopeData(const uint8_t* report, int32_t length) {
+    const CameraData data = DecodeCameraData(report, length);
+    if (data.count <= 0) {
+        return;  // a count of 0 would mean "every pixel" to the line
+    }
+    Chart.Lines[ScopeChannelToLine(data.code)]->SetValues(data.firstPixel, data.values, data.count,
+                                                          true);
+}
+
+void TfrmScope::ControlClick() {
+    const bool cam1 = cbCam1->isChecked();
+    const bool cam2 = cbCam2->isChecked();
+    const bool trigger = cbTrigger->isChecked();
+    Chart.Lines[kCameraLine1]->Series->SetLinePenVisible(cam1);
+    Chart.Lines[kCameraLine2]->Series->SetLinePenVisible(cam2);
+    Chart.Lines[kTriggerLine1]->Series->SetLinePenVisible(cam1 && trigger);
+    Chart.Lines[kTriggerLine2]->Series->SetLinePenVisible(cam2 && trigger);
+    if (TChart* chart = Chart.ChartControl) {
+        chart->RequestRepaint();
+    }
+}
+
+void TfrmScope::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    FormClose();
+}
+
+void TfrmScope::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    TakesData = true;
+}
+
+void TfrmScope::hideEvent(QHideEvent* event) {
+    TakesData = false;
+    QWidget::hideEvent(event);
+}
+
+void TfrmScope::FormClose() {
+    hide();
+    if (ScopeOnlyMode && mainWindow_ != nullptr) {
+        // The main window was never shown, so closing it alone would not end
+        // the message loop.
+        mainWindow_->close();
+        QCoreApplication::quit();
+    }
+}
+
+bool TfrmScope::LineHoldsData(int line) const {
+    const TFastLineSeries& series = *Chart.Lines[line]->Series;
+    for (int pixel = 0; pixel < Chart.PixelCount; ++pixel) {
+        if (series.YValue(pixel) != 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string TfrmScope::CurvesCsv() const {
+    const int cameras = (LineHoldsData(2) || LineHoldsData(3)) ? 4 : 2;
+    // Camera lines 0..cameras-1, then their trigger lines 4..4+cameras-1.
+    std::string csv = "Pixel";
+    for (int camera = 1; camera <= cameras; ++camera) {
+        csv += ",Cam" + std::to_string(camera);
+    }
+    for (int camera = 1; camera <= cameras; ++camera) {
+        csv += ",Trigger" + std::to_string(camera);
+    }
+    csv += "\r\n";
+    for (int pixel = 0; pixel < Chart.PixelCount; ++pixel) {
+        csv += std::to_string(pixel);
+        for (int firstLine : {0, 4}) {
+            for (int line = firstLine; line < firstLine + cameras; ++line) {
+                csv += ',';
+                csv += std::to_string(static_cast<int>(Chart.Lines[line]->Series->YValue(pixel)));
+            }
+        }
+        csv += "\r\n";
+    }
+    return csv;
+}
+
+void TfrmScope::ExportCurves() {
+    const std::optional<QString> path =
+        PromptSaveFileName({this, "*.csv|*.csv", ".csv", "test.csv"});
+    if (!path) {
+        return;
+    }
+    const std::string csv = CurvesCsv();
+    std::FILE* file = std::fopen(path->toLocal8Bit().constData(), "wb");
+    bool written = file != nullptr && std::fwrite(csv.data(), 1, csv.size(), file) == csv.size();
+    if (file != nullptr) {
+        written = std::fclose(file) == 0 && written;
+    }
+    if (!written) {
+        ShowMessage(this, "Could not write " + *path + ".", "Scope");
+    }
+}
