@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 #include "DriverInterface/DriverIO.h"
@@ -38,6 +39,16 @@ std::vector<Report65> OutputRecorder::Sent(int channel) const {
         }
     }
     return result;
+}
+
+std::string Hex(const Report65& report, int count) {
+    std::string text;
+    char byte[4];
+    for (int i = 0; i < count; ++i) {
+        std::snprintf(byte, sizeof byte, i ? " %02X" : "%02X", report[i]);
+        text += byte;
+    }
+    return text;
 }
 
 void OutputRecorder::Clear() {

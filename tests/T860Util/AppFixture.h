@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "Simulator/VirtualController.h"
@@ -23,6 +24,8 @@ using Report64 = std::array<uint8_t, 64>;
 using Report65 = std::array<uint8_t, 65>;
 
 Report64 Report(std::initializer_list<uint8_t> bytes);
+// The first count bytes as upper-case hex pairs separated by blanks.
+std::string Hex(const Report65& report, int count);
 
 // Sees every output report on its way to the controller, in order.
 class OutputRecorder : public platform::hid::VirtualDeviceHandler {

@@ -13,16 +13,6 @@
 
 namespace {
 
-std::string Hex(const Report65& report, int count) {
-    std::string text;
-    char byte[4];
-    for (int i = 0; i < count; ++i) {
-        std::snprintf(byte, sizeof byte, i ? " %02X" : "%02X", report[i]);
-        text += byte;
-    }
-    return text;
-}
-
 int Right(const QWidget* w) {
     return w->x() + w->width();
 }
