@@ -24,9 +24,9 @@ scripts/build.sh build/asan -DCMAKE_BUILD_TYPE=Debug -DT860_WERROR=ON \
     -DT860_SANITIZE="address;undefined"
 run_tests build/asan
 
-# The Windows build of the same libraries, cross-built and run under Wine; its
-# own sanitizer-free pass comes before the last Linux pass so that the run
-# ends with that pass's summary.
+# The libraries without Qt cross-built for Windows and tested under Wine. It
+# runs before the last Linux pass, so that the run still ends with that pass's
+# summary.
 scripts/windows-tests.sh build/windows
 
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
