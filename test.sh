@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test: a normal build, then the same tests with
 # AddressSanitizer + UndefinedBehaviorSanitizer, then the libraries without Qt
-# with ThreadSanitizer. Exits non-zero when anything fails.
+# with ThreadSanitizer; and the libraries without Qt cross-built for Windows and
+# run under Wine. Exits non-zero when anything fails.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 scripts/install-deps.sh
@@ -22,6 +23,11 @@ export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
 scripts/build.sh build/asan -DCMAKE_BUILD_TYPE=Debug -DT860_WERROR=ON \
     -DT860_SANITIZE="address;undefined"
 run_tests build/asan
+
+# The libraries without Qt cross-built for Windows and tested under Wine. It
+# runs before the last Linux pass, so that the run still ends with that pass's
+# summary.
+scripts/windows-tests.sh build/windows
 
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
 scripts/build.sh build/tsan -DCMAKE_BUILD_TYPE=Debug -DT860_WERROR=ON -DT860_WITH_QT=OFF \

@@ -5,7 +5,6 @@
 #include <cstdio>
 
 #include "platform/DebugOutput.h"
-#include "platform/UserFolder.h"
 
 namespace {
 
@@ -43,9 +42,10 @@ const char* TraceFileName(const char* path) {
     if (path == nullptr) {
         return "";
     }
+    // Either separator: compilers name files with '/' on Windows too.
     const char* name = path;
     for (const char* p = path; *p != '\0'; ++p) {
-        if (*p == '\\' || *p == platform::kPathSeparator) {
+        if (*p == '\\' || *p == '/') {
             name = p + 1;
         }
     }

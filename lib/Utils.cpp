@@ -9,7 +9,11 @@
 
 namespace {
 
+#ifdef _WIN32
+constexpr char kDataSubfolder[] = "\\Brightfold\\T860\\";
+#else
 constexpr char kDataSubfolder[] = "/Brightfold/T860/";
+#endif
 constexpr char kIniFileName[] = "XlateLib.ini";
 constexpr char kSection[] = "DeviceID";
 constexpr char kVendorKey[] = "VendorID";

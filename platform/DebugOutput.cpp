@@ -3,6 +3,10 @@
 #include <atomic>
 #include <cstdio>
 
+#ifdef _WIN32
+#include "platform/win32/Windows.h"
+#endif
+
 namespace platform {
 
 namespace {
@@ -17,7 +21,11 @@ void OutputDebugString(const char* text) {
         sink->Write(text);
         return;
     }
+#ifdef _WIN32
+    ::OutputDebugStringA(text);
+#else
     std::fputs(text, stderr);
+#endif
 }
 
 DebugSink* SetDebugSink(DebugSink* sink) {

@@ -1,5 +1,5 @@
 #pragma once
-// The debugger output channel: standard error here, the debugger elsewhere.
+// The debugger output channel: the debugger on Windows, standard error elsewhere.
 // Tests install their own sink to read what was written.
 
 namespace platform {

@@ -36,6 +36,8 @@ struct WaitAccess {
     static bool TryTake(Waitable& object) { return object.TryTakeLocked(); }
 };
 
+Waitable::~Waitable() = default;
+
 Event::Event(Reset reset, bool initiallySet) : reset_(reset), signalled_(initiallySet) {}
 
 Event::~Event() {
@@ -104,6 +106,8 @@ void Event::DrainPollFdLocked() {
     }
 #endif
 }
+
+Mutex::Mutex() = default;
 
 bool Mutex::Acquire(uint32_t timeoutMs) {
     return WaitForAny({this}, timeoutMs).status == WaitStatus::Signalled;

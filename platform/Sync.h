@@ -1,7 +1,8 @@
 #pragma once
-// Kernel-object stand-ins: events, mutexes and a wait for any of them, with the
-// semantics the device code was written against (auto/manual reset, recursive
-// mutexes owned by a thread, time-outs in milliseconds).
+// Events, mutexes and a wait for any of them, with the semantics the device
+// code was written against (auto/manual reset, recursive mutexes owned by a
+// thread, time-outs in milliseconds): the kernel objects on Windows, stand-ins
+// built on one lock and condition elsewhere.
 
 #include <cstdint>
 #include <initializer_list>
@@ -13,16 +14,32 @@ constexpr uint32_t kInfinite = 0xFFFFFFFFu;
 
 class Waitable {
 public:
-    Waitable() = default;
     Waitable(const Waitable&) = delete;
     Waitable& operator=(const Waitable&) = delete;
-    virtual ~Waitable() = default;
+    virtual ~Waitable();
+
+#ifdef _WIN32
+    // The kernel object, so that a wait on a device can also end on this one.
+    // Null when the system could not create it.
+    void* NativeHandle() const {
+        return handle_;
+    }
+
+protected:
+    explicit Waitable(void* handle) : handle_(handle) {}
+
+private:
+    void* const handle_;
+#else
+protected:
+    Waitable() = default;
 
 private:
     friend struct WaitAccess;
     // Takes the object when it is signalled (consuming an auto-reset event,
     // acquiring a mutex). Called with the process-wide wait lock held.
     virtual bool TryTakeLocked() = 0;
+#endif
 };
 
 class Event final : public Waitable {
@@ -37,34 +54,40 @@ public:
     // True when signalled within the time-out (an auto-reset event is consumed).
     bool Wait(uint32_t timeoutMs);
 
+#ifndef _WIN32
     // A descriptor that polls readable while the event is set, so that a wait in
     // poll() on a device can end when the event is set. Created on first use;
     // -1 where the platform has none.
     int PollFd();
+#endif
 
 private:
+    const Reset reset_;
+#ifndef _WIN32
     bool TryTakeLocked() override;
     void DrainPollFdLocked();
 
-    const Reset reset_;
     bool signalled_;
     int pollFd_ = -1;
+#endif
 };
 
 class Mutex final : public Waitable {
 public:
-    Mutex() = default;
+    Mutex();
     // Recursive, as the platform mutexes are: the owner may acquire it again.
     bool Acquire(uint32_t timeoutMs = kInfinite);
     bool TryAcquire() { return Acquire(0); }
     // False when the calling thread does not own the mutex.
     bool Release();
 
+#ifndef _WIN32
 private:
     bool TryTakeLocked() override;
 
     std::thread::id owner_{};
     uint32_t depth_ = 0;
+#endif
 };
 
 enum class WaitStatus { Signalled, TimedOut, Failed };

@@ -5,13 +5,17 @@
 
 namespace platform {
 
-// The user's configuration folder without a trailing separator:
-// $XDG_CONFIG_HOME when it is an absolute path, else $HOME/.config.
-// Empty when neither can be determined.
+// The user's configuration folder without a trailing separator. On Windows
+// the roaming application-data folder; elsewhere $XDG_CONFIG_HOME when it is an
+// absolute path, else $HOME/.config. Empty when it cannot be determined.
 std::string GetAppDataFolder();
 
 // The separator that ends a folder path on this platform.
+#ifdef _WIN32
+constexpr char kPathSeparator = '\\';
+#else
 constexpr char kPathSeparator = '/';
+#endif
 
 // True when the path names an existing file or folder.
 bool PathExists(const char* path);

@@ -2,7 +2,9 @@
 
 #include <atomic>
 
-#ifdef __linux__
+#if defined(_WIN32)
+#include "platform/win32/HidWin32Backend.h"
+#elif defined(__linux__)
 #include "platform/hid/HidrawBackend.h"
 #endif
 
@@ -13,7 +15,10 @@ namespace {
 std::atomic<Backend*> selected{nullptr};
 
 Backend& PlatformBackend() {
-#ifdef __linux__
+#if defined(_WIN32)
+    static Win32Backend backend;
+    return backend;
+#elif defined(__linux__)
     static HidrawBackend backend;
     return backend;
 #else

@@ -1,7 +1,8 @@
 #pragma once
 // The HID platform interface: one operation for each platform call that device
 // discovery and report I/O make, so that every step can succeed or fail on its
-// own. Backends: hidraw on Linux and the in-process virtual bus.
+// own. Backends: the HID class driver on Windows, hidraw on Linux, and the
+// in-process virtual bus.
 
 #include <cstddef>
 #include <cstdint>
@@ -81,8 +82,8 @@ public:
     virtual bool SetFeature(HidHandle handle, const uint8_t* report, size_t length) = 0;
 };
 
-// The backend every HID operation of the program goes through: hidraw unless
-// another was selected.
+// The backend every HID operation of the program goes through: the
+// platform's own unless another was selected.
 Backend& CurrentBackend();
 void SelectBackend(Backend* backend);  // nullptr selects the default again
 

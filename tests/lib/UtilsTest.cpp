@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/UserFolder.h"
 #include "tests/support/TempConfigHome.h"
 
 namespace {
@@ -22,12 +23,15 @@ TEST(DataFolder, IsBuiltUnderTheConfigHomeAndCreated) {
     TempConfigHome home;
     char buffer[kDataFolderCapacity];
     ASSERT_TRUE(GetDataFolder(buffer, sizeof buffer));
-    EXPECT_EQ(std::string(buffer), home.Root().string() + "/Brightfold/T860/");
+    const std::string separator(1, platform::kPathSeparator);
+    EXPECT_EQ(std::string(buffer),
+              home.Root().string() + separator + "Brightfold" + separator + "T860" + separator);
     EXPECT_TRUE(std::filesystem::is_directory(home.DataFolder()));
     char small[8];
     EXPECT_FALSE(GetDataFolder(small, sizeof small));
 }
 
+#ifndef _WIN32
 TEST(DataFolder, FallsBackToHomeDotConfigAndFailsWithoutEither) {
     TempConfigHome home;
     unsetenv("XDG_CONFIG_HOME");
@@ -50,6 +54,7 @@ TEST(DataFolder, FallsBackToHomeDotConfigAndFailsWithoutEither) {
     EXPECT_FALSE(WriteDeviceIdentity(3, 4));
     setenv("HOME", savedHome.c_str(), 1);
 }
+#endif
 
 TEST(DeviceIdentityFile, MissingFileGivesDefaultsAndWriteSavesDecimal) {
     TempConfigHome home;
@@ -61,7 +66,11 @@ TEST(DeviceIdentityFile, MissingFileGivesDefaultsAndWriteSavesDecimal) {
     EXPECT_FALSE(std::filesystem::exists(home.IniFile()));
 
     ASSERT_TRUE(WriteDeviceIdentity(0xABCD, 0x0102));
+#ifdef _WIN32
+    EXPECT_EQ(ReadText(home.IniFile()), "[DeviceID]\r\nVendorID=43981\r\nProductID=258\r\n");
+#else
     EXPECT_EQ(ReadText(home.IniFile()), "[DeviceID]\nVendorID=43981\nProductID=258\n");
+#endif
     ASSERT_TRUE(ReadDeviceIdentity(vendor, product));
     EXPECT_EQ(vendor, 0xABCD);
     EXPECT_EQ(product, 0x0102);

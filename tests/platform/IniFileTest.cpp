@@ -1,7 +1,10 @@
 #include "platform/IniFile.h"
 
 #include <gtest/gtest.h>
+
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -10,6 +13,13 @@
 #include "tests/support/TempConfigHome.h"
 
 namespace {
+
+// The line end of the files the writer makes.
+#ifdef _WIN32
+constexpr char kEol[] = "\r\n";
+#else
+constexpr char kEol[] = "\n";
+#endif
 
 class IniFile : public ::testing::Test {
 protected:
@@ -38,7 +48,8 @@ TEST_F(IniFile, WriteCreatesFolderAndFileAndReadsBack) {
     EXPECT_EQ(Read("VendorID"), 12154u);
     EXPECT_EQ(Read("ProductID"), 6u);
     EXPECT_EQ(Read("Other"), 77u) << "missing key gives the default";
-    EXPECT_EQ(Load(), "[DeviceID]\nVendorID=12154\nProductID=6\n");
+    EXPECT_EQ(Load(),
+              std::string("[DeviceID]") + kEol + "VendorID=12154" + kEol + "ProductID=6" + kEol);
 }
 
 TEST_F(IniFile, NamesMatchWithoutCaseAndOtherLinesAreKept) {
@@ -46,27 +57,41 @@ TEST_F(IniFile, NamesMatchWithoutCaseAndOtherLinesAreKept) {
     EXPECT_EQ(Read("VendorID"), 5u);
     ASSERT_TRUE(platform::WritePrivateProfileString("DeviceID", "VendorID", "9", Path().c_str()));
     ASSERT_TRUE(platform::WritePrivateProfileString("DeviceID", "ProductID", "6", Path().c_str()));
+    EXPECT_EQ(Read("VENDORID"), 9u);
+    EXPECT_EQ(Read("ProductID"), 6u);
+    EXPECT_EQ(platform::GetPrivateProfileInt("other", "VendorID", 0, Path().c_str()), 1u);
+    EXPECT_NE(Load().find("Keep=me\r\n"), std::string::npos);
+    EXPECT_TRUE(Load().starts_with("; comment\r\n"));
+#ifndef _WIN32
+    // Our own writer also keeps blank lines and spells a replaced key as asked.
     EXPECT_EQ(Load(),
               "; comment\r\n[Other]\r\nvendorid=1\r\n\r\n[deviceid]\r\nVendorID=9\r\nKeep=me\r\n"
               "ProductID=6\r\n");
-    EXPECT_EQ(platform::GetPrivateProfileInt("other", "VendorID", 0, Path().c_str()), 1u);
+#endif
 }
 
-TEST_F(IniFile, NewSectionIsAppendedAfterABlankLine) {
+TEST_F(IniFile, NewSectionIsAppendedAfterTheOthers) {
     Store("[A]\nx=1\n");
     ASSERT_TRUE(platform::WritePrivateProfileString("DeviceID", "VendorID", "2", Path().c_str()));
+    EXPECT_EQ(platform::GetPrivateProfileInt("A", "x", 0, Path().c_str()), 1u);
+    EXPECT_EQ(Read("VendorID"), 2u);
+#ifndef _WIN32
     EXPECT_EQ(Load(), "[A]\nx=1\n\n[DeviceID]\nVendorID=2\n");
+#endif
 }
 
 TEST_F(IniFile, ValuesThatAreNotPlainNumbersReadSafely) {
     Store("[DeviceID]\nA=-5\nB=abc\nC=42xyz\nD=99999999999\nE=0x1F\nF=\n G = 7 \n");
-    EXPECT_EQ(Read("A"), 0u) << "negative";
     EXPECT_EQ(Read("B"), 0u) << "no digits";
     EXPECT_EQ(Read("C"), 42u) << "digits up to the first non-digit";
     EXPECT_EQ(Read("D"), static_cast<uint32_t>(99999999999ull)) << "wraps at 32 bits";
     EXPECT_EQ(Read("E"), 0x1Fu);
-    EXPECT_EQ(Read("F"), 0u);
     EXPECT_EQ(Read("G"), 7u) << "blanks around key and value";
+#ifndef _WIN32
+    // The system's reader has answers of its own for these two.
+    EXPECT_EQ(Read("A"), 0u) << "negative";
+    EXPECT_EQ(Read("F"), 0u);
+#endif
 }
 
 TEST_F(IniFile, BinaryGarbageReadsAsDefaultsAndStaysWritable) {
@@ -78,24 +103,27 @@ TEST_F(IniFile, BinaryGarbageReadsAsDefaultsAndStaysWritable) {
     EXPECT_EQ(Read("VendorID"), 77u);
     ASSERT_TRUE(platform::WritePrivateProfileString("DeviceID", "VendorID", "3", Path().c_str()));
     EXPECT_EQ(Read("VendorID"), 3u);
+#ifndef _WIN32
     const std::string completeLines = garbage.substr(0, garbage.rfind('\n') + 1);
     EXPECT_TRUE(Load().starts_with(completeLines)) << "the garbage is kept as it was";
+#endif
 }
 
 TEST_F(IniFile, UnwritableFolderFailsWithoutDamage) {
-    if (geteuid() == 0) {
-        // Root writes through permissions; use a path whose parent is a file.
-        Store("[DeviceID]\nVendorID=1\n");
-        const std::string inside = Path() + "/nested.ini";
+    Store("[DeviceID]\nVendorID=1\n");
+#ifndef _WIN32
+    if (geteuid() != 0) {
+        std::filesystem::permissions(home.Root() / "sub", std::filesystem::perms::owner_read |
+                                                              std::filesystem::perms::owner_exec);
         EXPECT_FALSE(
-            platform::WritePrivateProfileString("DeviceID", "VendorID", "2", inside.c_str()));
+            platform::WritePrivateProfileString("DeviceID", "VendorID", "2", Path().c_str()));
         EXPECT_EQ(Read("VendorID"), 1u);
         return;
     }
-    Store("[DeviceID]\nVendorID=1\n");
-    std::filesystem::permissions(home.Root() / "sub", std::filesystem::perms::owner_read |
-                                                          std::filesystem::perms::owner_exec);
-    EXPECT_FALSE(platform::WritePrivateProfileString("DeviceID", "VendorID", "2", Path().c_str()));
+#endif
+    // Permissions do not stop every writer; a path whose parent is a file does.
+    const std::string inside = Path() + "/nested.ini";
+    EXPECT_FALSE(platform::WritePrivateProfileString("DeviceID", "VendorID", "2", inside.c_str()));
     EXPECT_EQ(Read("VendorID"), 1u);
 }
 

@@ -1,7 +1,12 @@
 #include "platform/Sync.h"
 
 #include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include "platform/win32/Windows.h"
+#else
 #include <poll.h>
+#endif
 
 #include <atomic>
 #include <thread>
@@ -34,6 +39,19 @@ TEST(Event, ManualResetStaysSetUntilCleared) {
     EXPECT_FALSE(event.Wait(20));
 }
 
+#ifdef _WIN32
+TEST(Event, NativeHandleIsSignalledWhileSetAndLookingDoesNotConsumeIt) {
+    Event event(Event::Reset::Auto);
+    const HANDLE handle = static_cast<HANDLE>(event.NativeHandle());
+    ASSERT_NE(handle, nullptr);
+    EXPECT_EQ(WaitForSingleObject(handle, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    event.Set();
+    EXPECT_TRUE(event.IsSet());
+    EXPECT_TRUE(event.IsSet()) << "looking at an auto-reset event leaves it set";
+    EXPECT_EQ(WaitForSingleObject(handle, 0), WAIT_OBJECT_0);
+    EXPECT_FALSE(event.IsSet()) << "a wait on the handle consumed it";
+}
+#else
 TEST(Event, PollFdIsReadableWhileSetAndDrainedWhenConsumed) {
     Event event(Event::Reset::Auto);
     pollfd fd{event.PollFd(), POLLIN, 0};
@@ -44,6 +62,7 @@ TEST(Event, PollFdIsReadableWhileSetAndDrainedWhenConsumed) {
     EXPECT_TRUE(event.Wait(0));
     EXPECT_EQ(poll(&fd, 1, 0), 0);
 }
+#endif
 
 TEST(Mutex, TimedAcquireFailsWhileAnotherThreadOwnsIt) {
     Mutex mutex;

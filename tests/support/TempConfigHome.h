@@ -16,7 +16,13 @@ public:
     std::filesystem::path IniFile() const { return DataFolder() / "XlateLib.ini"; }
 
 private:
+    void Redirect();
+    void Restore();
+
     std::filesystem::path root_;
-    std::string savedXdg_;
-    bool hadXdg_ = false;
+    std::string saved_;
+    bool hadSaved_ = false;
+#ifdef _WIN32
+    void* exclusive_ = nullptr;  // held while the user's folder is redirected
+#endif
 };
