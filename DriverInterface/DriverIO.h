@@ -37,7 +37,14 @@ using ReportCallback = void (*)(int32_t unit, const uint8_t* data, int32_t lengt
 using ConnectCallback = void (*)(int32_t unit, int32_t connected);
 
 void StartDriverIO();
+// A thread that does not end within 2000 ms of its stop is left to end on its
+// own (a read thread can be waiting for the window thread in a hand-over); it
+// keeps its own references and never touches what a later start made.
 void StopDriverIO();
+// Waits for the threads that outlived their stop. Call after the last
+// StopDriverIO, once the window thread no longer accepts hand-overs (so a read
+// thread waiting in one is released), and before main returns.
+void JoinDriverIOThreads();
 int32_t QueueReport0(int32_t unit, const uint8_t* data, int32_t length);
 int32_t QueueReport6(const uint8_t* data, int32_t length);
 bool HidSetOutputReport(HidHandle device, const uint8_t* data, int32_t length);

@@ -1,0 +1,240 @@
+// The report I/O engine on the virtual bus with its real threads.
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "DriverInterface/DriverIOInternal.h"
+#include "tests/DriverInterface/EngineFixture.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+Bytes Filled(size_t length, uint8_t first) {
+    Bytes bytes(length);
+    for (size_t i = 0; i < length; ++i) {
+        bytes[i] = static_cast<uint8_t>(first + i);
+    }
+    return bytes;
+}
+
+TEST_F(EngineTest, InputReportsReachTheirCallbackWithoutTheReportId) {
+    PlugController(device);
+    StartDriverIO();
+    const Bytes full = Filled(65, 0x06);
+    Inject(kChannel6Collection, full);
+    Inject(kChannel6Collection, {});            // completes with 0 bytes: nothing delivered
+    Inject(kChannel6Collection, Bytes(70, 1));  // longer than a report: not delivered
+    Inject(kChannel6Collection, {0x06, 'E', 1});
+    Inject(kChannel0Collection, {0x00, 'F'});
+    ASSERT_TRUE(deliveries.WaitFor(4));  // connected + three reports
+    std::this_thread::sleep_for(50ms);
+
+    const auto channel6 = DeliveriesOf(Delivery::Channel6Report);
+    ASSERT_EQ(channel6.size(), 2u);
+    EXPECT_EQ(channel6[0].bytes, Bytes(full.begin() + 1, full.end()));
+    EXPECT_EQ(channel6[1].bytes, (Bytes{'E', 1}));
+    const auto channel0 = DeliveriesOf(Delivery::Channel0Report);
+    ASSERT_EQ(channel0.size(), 1u);
+    EXPECT_EQ(channel0[0].bytes, Bytes{'F'});
+    EXPECT_EQ(trace.Count("!ASSERT!"), 1);
+}
+
+TEST_F(EngineTest, QueuedReportsGoOutAsWholeSixtyFiveByteReportsOnTheirChannel) {
+    PlugController(device);
+    StartDriverIO();
+    const Bytes longReport = Filled(80, 0x06);
+    QueueReport6(longReport.data(), static_cast<int32_t>(longReport.size()));
+    const Bytes shortReport = {0x06, 0x43, 0x01, 0x80};
+    QueueReport6(shortReport.data(), static_cast<int32_t>(shortReport.size()));
+    const Bytes channel0Report = {0x00, 0x53, 0x72, 0x41};
+    QueueReport0(7, channel0Report.data(), static_cast<int32_t>(channel0Report.size()));
+    ASSERT_TRUE(device.outputs.WaitFor(3));
+
+    const auto sent6 = device.SentTo(kChannel6Collection);
+    ASSERT_EQ(sent6.size(), 2u);
+    EXPECT_EQ(sent6[0], Bytes(longReport.begin(), longReport.begin() + 65));
+    // The short report reuses no bytes of the long one queued before it.
+    EXPECT_EQ(sent6[1], Report65({0x06, 0x43, 0x01, 0x80}));
+    EXPECT_EQ(device.SentTo(kChannel0Collection),
+              std::vector<Bytes>{Report65({0x00, 0x53, 0x72, 0x41})});
+    EXPECT_TRUE(trace.Lines().empty());
+}
+
+TEST_F(EngineTest, ConnectedNoticeIsHandedOverBeforeTheFirstReportOfChannel6) {
+    connectDelayMs = 150;
+    PlugController(device);
+    StartDriverIO();
+    Inject(kChannel6Collection, {0x06, 'N', 1});
+    ASSERT_TRUE(deliveries.WaitFor(2));
+    const auto seen = deliveries.Items();
+    EXPECT_EQ(seen[0].kind, Delivery::Connection);
+    EXPECT_EQ(seen[0].connected, 1);
+    EXPECT_EQ(seen[1].kind, Delivery::Channel6Report);
+
+    StopDriverIO();
+    EXPECT_EQ(ConnectionNotices(), (std::vector<int32_t>{1, 0}));
+    EXPECT_EQ(trace.Count("DriverIO:HidThreadFunc tc->hKillThread signaled"), 2);
+}
+
+TEST_F(EngineTest, FullQueueReadsAsEmptyAfterTheReportThatCatchesUp) {
+    PlugController(device);
+    StartDriverIO();
+    // Holding the queue's lock keeps the write thread from sending while it
+    // fills; the lock is recursive, so the adds of this thread still get it.
+    std::shared_ptr<platform::Mutex> lock;
+    {
+        std::lock_guard<std::mutex> guard(WriteContext6.rq.published);
+        lock = WriteContext6.rq.hLock;
+    }
+    ASSERT_TRUE(lock) << "the queue takes reports as soon as the engine started";
+    ASSERT_TRUE(lock->Acquire(1000));
+    for (uint8_t i = 0; i < 99; ++i) {
+        const Bytes report = {0x06, i};
+        QueueReport6(report.data(), 2);
+    }
+    EXPECT_EQ(trace.Count("caught up"), 0);
+    const Bytes hundredth = {0x06, 99};
+    QueueReport6(hundredth.data(), 2);
+    EXPECT_EQ(trace.Count("!ERROR! - DriverIO:HidWrite rq->WriteIdx has caught up to rq->ReadIdx"),
+              1);
+    lock->Release();
+
+    std::this_thread::sleep_for(1200ms);  // past the write thread's periodic wake-up
+    EXPECT_EQ(device.outputs.Size(), 0u);
+    const Bytes next = {0x06, 0xAA};
+    QueueReport6(next.data(), 2);
+    ASSERT_TRUE(device.outputs.WaitFor(1));
+    std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(device.SentTo(kChannel6Collection), std::vector<Bytes>{Report65({0x06, 0xAA})});
+}
+
+// Counts the output reports on their way to the device at the same time.
+class InFlightDevice : public RecordingDevice {
+public:
+    void OnOutputReport(size_t collection, const uint8_t* report, size_t length) override {
+        const int now = ++inFlight;
+        int seen = maxInFlight.load();
+        while (now > seen && !maxInFlight.compare_exchange_weak(seen, now)) {
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(delayUs));
+        --inFlight;
+        RecordingDevice::OnOutputReport(collection, report, length);
+    }
+    std::atomic<int> inFlight{0};
+    std::atomic<int> maxInFlight{0};
+    int delayUs = 200;
+};
+
+TEST_F(EngineTest, AtMostOneOutputReportIsInFlightAcrossBothChannelsAndSetOutputReport) {
+    InFlightDevice counting;
+    PlugController(counting);
+    StartDriverIO();
+    HidCaps caps;
+    const HidHandle stats = FindHIDDevice(caps, kPerformanceStatsUsage, kVendorUsagePage, false);
+    ASSERT_NE(stats, nullptr);
+
+    constexpr int kEach = 40;
+    std::thread channel0([] {
+        for (int i = 0; i < kEach; ++i) {
+            const uint8_t report[] = {0x00, static_cast<uint8_t>(i)};
+            QueueReport0(0, report, 2);
+        }
+    });
+    std::thread statsWriter([stats] {
+        uint8_t report[65] = {0x05};
+        for (int i = 0; i < kEach; ++i) {
+            EXPECT_TRUE(HidSetOutputReport(stats, report, 80)) << "cut to 65, not refused";
+        }
+    });
+    for (int i = 0; i < kEach; ++i) {
+        const uint8_t report[] = {0x06, static_cast<uint8_t>(i)};
+        QueueReport6(report, 2);
+    }
+    channel0.join();
+    statsWriter.join();
+    ASSERT_TRUE(counting.outputs.WaitFor(3 * kEach, 10s));
+    EXPECT_EQ(counting.maxInFlight.load(), 1);
+    const auto statsReports = counting.SentTo(kPerformanceStatsCollection);
+    ASSERT_EQ(statsReports.size(), static_cast<size_t>(kEach));
+    EXPECT_EQ(statsReports[0].size(), 65u);
+    EXPECT_EQ(counting.SentTo(kChannel0Collection).size(), static_cast<size_t>(kEach));
+    EXPECT_EQ(counting.SentTo(kChannel6Collection).size(), static_cast<size_t>(kEach));
+    CloseHIDDevice(stats);
+}
+
+TEST_F(EngineTest, ReportsQueuedBeforeARestartAreNotSent) {
+    InFlightDevice slow;
+    slow.delayUs = 100'000;
+    PlugController(slow);
+    StartDriverIO();
+    for (uint8_t i = 1; i <= 10; ++i) {
+        const uint8_t report[] = {0x06, i};
+        QueueReport6(report, 2);
+    }
+    ASSERT_TRUE(slow.outputs.WaitFor(1));
+    StopDriverIO();
+    StartDriverIO();
+    const uint8_t afterRestart[] = {0x06, 0xEE};
+    QueueReport6(afterRestart, 2);
+    ASSERT_TRUE(slow.outputs.WaitFor(2));
+    std::this_thread::sleep_for(300ms);
+
+    const auto sent = slow.SentTo(kChannel6Collection);
+    EXPECT_LT(sent.size(), 4u) << "the backlog was dropped at the stop";
+    EXPECT_EQ(sent.back(), Report65({0x06, 0xEE}));
+    EXPECT_FALSE(trace.Contains("timed out"));
+}
+
+TEST_F(EngineTest, ReportsQueuedWhileStoppedAreDroppedWithOneBugTrace) {
+    PlugController(device);
+    const uint8_t report[] = {0x06, 0x43};
+    QueueReport6(report, 2);
+    QueueReport0(0, report, 2);
+    // Once per process: an earlier test of the same process may have used it up.
+    EXPECT_LE(trace.Count("!BUG! - DriverIO:AddToReportQueue wait for hLock timed out"), 1);
+    StartDriverIO();
+    EXPECT_EQ(device.outputs.Size(), 0u);
+}
+
+TEST_F(EngineTest, ThreadThatOutlivesItsStopLeavesTheNextStartAlone) {
+    // The first channel 6 report blocks its callback past the stop's time-out.
+    static std::atomic<bool> release{false};
+    static std::atomic<int> calls{0};
+    release = false;
+    calls = 0;
+    SetReportCallback6([](int32_t, const uint8_t* data, int32_t length) {
+        if (calls++ == 0) {
+            while (!release) {
+                std::this_thread::sleep_for(5ms);
+            }
+        }
+        deliveries.Add({Delivery::Channel6Report, Bytes(data, data + length), 0});
+    });
+    PlugController(device);
+    StartDriverIO();
+    Inject(kChannel6Collection, {0x06, 1});
+    while (calls == 0) {
+        std::this_thread::sleep_for(1ms);
+    }
+    StopDriverIO();
+    EXPECT_EQ(trace.Count("!ERROR! - DriverIO:StopThread thread timed out"), 1);
+
+    StartDriverIO();  // reuses the contexts while the old read thread still runs
+    Inject(kChannel6Collection, {0x06, 2});
+    // Both connected notices and report 2, while report 1 still waits.
+    EXPECT_TRUE(deliveries.WaitFor(3));
+    release = true;
+    JoinDriverIOThreads();
+    StopDriverIO();
+
+    const auto reports = DeliveriesOf(Delivery::Channel6Report);
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[0].bytes, Bytes{2}) << "the new read thread reads while the old one waits";
+    EXPECT_EQ(reports[1].bytes, Bytes{1});
+    EXPECT_EQ(ConnectionNotices(), (std::vector<int32_t>{1, 1, 0, 0}));
+}
+
+}  // namespace

@@ -1,0 +1,12 @@
+// Test entry for tests that need a QApplication on the main thread, which then
+// serves as the window thread.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
