@@ -1,10 +1,10 @@
 #include "T860Util/Application.h"
 
-#include <QMessageBox>
 #include <cstdio>
 #include <exception>
 
 #include "T860Util/Main.h"
+#include "T860Util/UiSeam.h"
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(kMainCaption);
@@ -26,6 +26,6 @@ void ShowExceptionMessage(const char* message) {
         std::fprintf(stderr, "%s\n", message);
         return;
     }
-    QMessageBox::critical(nullptr, QApplication::applicationName(),
-                          QString::fromLocal8Bit(message));
+    ShowMessageBox({QString::fromLocal8Bit(message), QApplication::applicationName(),
+                    MessageButtons::Ok, MessageIcon::Error, nullptr});
 }

@@ -11,10 +11,9 @@ char LowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
 }
 
-// The toolkit's text-to-integer conversion of "0x" + digits: hexadecimal,
-// failing on an empty digit string, on any other character, or on a value that
-// does not fit 32 bits.
-std::optional<uint32_t> ConvertHex(const char* digits) {
+}  // namespace
+
+std::optional<uint32_t> ConvertHexDigits(const char* digits) {
     if (digits == nullptr || digits[0] == '\0') {
         return std::nullopt;
     }
@@ -37,8 +36,10 @@ std::optional<uint32_t> ConvertHex(const char* digits) {
     return static_cast<uint32_t>(value);
 }
 
+namespace {
+
 uint16_t IdFromArgument(const char* value, uint16_t fallback) {
-    return static_cast<uint16_t>(ConvertHex(value).value_or(fallback) & 0xFFFFu);
+    return static_cast<uint16_t>(ConvertHexDigits(value).value_or(fallback) & 0xFFFFu);
 }
 
 }  // namespace
@@ -63,6 +64,10 @@ CommandLineEffects ParseCommandLine(int argc, const char* const* argv) {
         uint16_t product;
         if (ArgumentHasOption(argv[i], "/scope")) {
             effects.showMainForm = false;
+        } else if (ArgumentHasOption(argv[i], "/simulate")) {
+            effects.simulate = true;
+        } else if (ArgumentHasOption(argv[i], "/screenshot") && hasValue) {
+            effects.screenshotFile = argv[i + 1];
         } else if (ArgumentHasOption(argv[i], "/vendorid") && hasValue) {
             GetDeviceIdentity(vendor, product);
             SetDeviceIdentity(IdFromArgument(argv[i + 1], kDefaultVendorID), product);

@@ -1,5 +1,311 @@
 #include "T860Util/Main.h"
 
-TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent) {
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGestureEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPinchGesture>
+#include <QPushButton>
+#include <QScreen>
+#include <cmath>
+#include <cstdio>
+
+#include "DriverInterface/DriverIO.h"
+#include "T860Util/DeviceStatus.h"
+#include "T860Util/Dispatch.h"
+#include "T860Util/Floopcount.h"
+#include "T860Util/KeyPreview.h"
+#include "T860Util/Protocolutils.h"
+#include "T860Util/Sync.h"
+#include "T860Util/WindowHooks.h"
+#include "lib/Utils.h"
+#include "platform/DebugOutput.h"
+#include "platform/Sync.h"
+
+TfrmMain* frmMain = nullptr;
+
+namespace {
+
+// Control grid: three columns of four rows under a strip for the connection
+// state; the top margin doubles as the bottom margin that the layout rules add
+// under the information label, which leaves room for its two lines.
+constexpr int kMarginLeft = 8;
+constexpr int kMarginTop = 24;
+constexpr int kColumnWidth = 200;
+constexpr int kColumnGap = 8;
+constexpr int kRowHeight = 25;
+constexpr int kRowStep = 31;
+
+int ColumnLeft(int column) {
+    return kMarginLeft + column * (kColumnWidth + kColumnGap);
+}
+
+int RowTop(int row) {
+    return kMarginTop + row * kRowStep;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* caption, int column, int row,
+                        int width = kColumnWidth, int offset = 0) {
+    auto* button = new QPushButton(caption, parent);
+    button->setGeometry(ColumnLeft(column) + offset, RowTop(row), width, kRowHeight);
+    return button;
+}
+
+int Bottom(const QWidget* widget) {
+    return widget->y() + widget->height();
+}
+
+int Right(const QWidget* widget) {
+    return widget->x() + widget->width();
+}
+
+}  // namespace
+
+TfrmMain::TfrmMain(QWidget* parent)
+    : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {
+    frmMain = this;
+    CreateControls();
+    ConnectHandlers();
+
+    uint16_t vendor;
+    uint16_t product;
+    GetDeviceIdentity(vendor, product);
+    edVID->setText(QString::asprintf("%04X", vendor));
+    edPID->setText(QString::asprintf("%04X", product));
+
+    SetConnectCallback6(ForwardConnectionChange);
+    SetReportCallback6(OnChannel6Report);
+    SetReportCallback0(OnChannel0Report);
+
+    ShowDebugButtons(true);
+    ShowDebugButtons(false);
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+    grabGesture(Qt::PinchGesture);
+    grabGesture(Qt::PanGesture);
+
+    StartDriverIO();
+    driverRunning_ = true;
+}
+
+TfrmMain::~TfrmMain() {
+    FormClose();
+    if (frmMain == this) {
+        frmMain = nullptr;
+    }
+}
+
+void TfrmMain::CreateControls() {
     setWindowTitle(kMainCaption);
+    btnCalibrate = MakeButton(this, "&Calibrate", 0, 0);
+    btnReportMode = MakeButton(this, "&Report Mode", 0, 1);
+    btnXMultiTest = MakeButton(this, "X Multi Test", 0, 2);
+    btnRestoreDefaults = MakeButton(this, "Restore Defaults", 1, 0);
+    Label1 = new QLabel(this);
+    Label1->setGeometry(kMarginLeft, 4, 2 * kColumnWidth, 16);
+    btnLogPackets = MakeButton(this, "Log Packets", 0, 3);
+    btnYMultiTest = MakeButton(this, "Y Multi Test", 1, 2);
+    btnGetStreamStatus = MakeButton(this, "Get StreamStatus", 2, 0);
+    btnFeatureReportInputMode = MakeButton(this, "FR Input Mode", 1, 1);
+    cbInputDevices = new QCheckBox("Input Devices", this);
+    cbInputDevices->setGeometry(ColumnLeft(1), RowTop(3), kColumnWidth, kRowHeight);
+    // Grey until the controller has answered; the user's clicks then toggle.
+    cbInputDevices->setCheckState(Qt::PartiallyChecked);
+    cbInputDevices->setTristate(false);
+    btnToggleContinuous = MakeButton(this, "Toggle Continuous Stream", 2, 1);
+    lbInfo = new QLabel(this);
+    lbInfo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    edVID = new QLineEdit(this);
+    edVID->setGeometry(ColumnLeft(2), RowTop(3), 50, kRowHeight);
+    edPID = new QLineEdit(this);
+    edPID->setGeometry(ColumnLeft(2) + 56, RowTop(3), 50, kRowHeight);
+    btnSetVIDPID = MakeButton(this, "Set VID/PID", 2, 3, kColumnWidth - 112, 112);
+    btnOffscreen = MakeButton(this, "Test", 2, 2, 60, 76);
+    btnOffscreenMode = MakeButton(this, "Mode", 2, 2, kColumnWidth - 142, 142);
+    Label3 = new QLabel("Offscreen:", this);
+    Label3->setGeometry(ColumnLeft(2), RowTop(2), 72, kRowHeight);
+
+    for (QLabel* grey : {Label1, lbInfo}) {
+        QPalette palette = grey->palette();
+        palette.setColor(QPalette::WindowText, Qt::darkGray);
+        grey->setPalette(palette);
+    }
+    // The debug controls are hidden in the design; creation shows those of the
+    // left and middle columns.
+    for (QWidget* debug : std::initializer_list<QWidget*>{
+             cbInputDevices, btnReportMode, btnFeatureReportInputMode, btnXMultiTest, btnYMultiTest,
+             btnLogPackets, btnGetStreamStatus, btnToggleContinuous, btnOffscreen,
+             btnOffscreenMode}) {
+        debug->setVisible(false);
+    }
+
+    auto* preview = new KeyPreview(this, [this](QKeyEvent* key) { return FormKeyDown(key); });
+    preview->Attach();
+}
+
+void TfrmMain::ConnectHandlers() {
+    const auto onClick = [this](QPushButton* button, void (TfrmMain::*handler)()) {
+        connect(button, &QPushButton::clicked, this, handler);
+    };
+    onClick(btnCalibrate, &TfrmMain::btnCalibrateClick);
+    onClick(btnReportMode, &TfrmMain::btnReportModeClick);
+    onClick(btnRestoreDefaults, &TfrmMain::btnRestoreDefaultsClick);
+    onClick(btnXMultiTest, &TfrmMain::btnXMultiTestClick);
+    onClick(btnYMultiTest, &TfrmMain::btnYMultiTestClick);
+    onClick(btnOffscreen, &TfrmMain::btnOffscreenClick);
+    onClick(btnOffscreenMode, &TfrmMain::btnOffscreenModeClick);
+    onClick(btnLogPackets, &TfrmMain::btnLogPacketsClick);
+    onClick(btnGetStreamStatus, &TfrmMain::btnGetStreamStatusClick);
+    onClick(btnFeatureReportInputMode, &TfrmMain::btnFeatureReportInputModeClick);
+    onClick(btnToggleContinuous, &TfrmMain::btnToggleContinuousClick);
+    onClick(btnSetVIDPID, &TfrmMain::btnSetVIDPIDClick);
+    // Changes of the state, by the user or by UpdateInputDevicesBox, come here.
+    connect(cbInputDevices, &QCheckBox::stateChanged, this, &TfrmMain::cbInputDevicesClick);
+}
+
+void TfrmMain::ShowDebugButtons(bool compact) {
+    const int fontTerm = static_cast<int>(std::trunc(lbInfo->font().pointSizeF() * 10 * 0.125));
+    QWidget* const debugControls[] = {
+        cbInputDevices, btnReportMode,   btnFeatureReportInputMode, btnXMultiTest,
+        btnYMultiTest,  btnLogPackets,   btnGetStreamStatus,        btnToggleContinuous,
+        btnOffscreen,   btnOffscreenMode};
+    int clientWidth = width();
+    int clientHeight = height();
+    if (compact) {
+        lbInfo->move(lbInfo->x(), Bottom(btnCalibrate) + 5);
+        for (QWidget* control : debugControls) {
+            control->hide();
+        }
+        clientWidth = Right(btnRestoreDefaults) + btnCalibrate->x();
+        clientHeight = fontTerm + Bottom(btnCalibrate) + btnCalibrate->y();
+    } else if (cbInputDevices->isHidden()) {
+        lbInfo->move(lbInfo->x(), Bottom(btnLogPackets) + 5);
+        for (QWidget* control : debugControls) {
+            control->show();
+        }
+        clientHeight = fontTerm + Bottom(btnLogPackets) + btnCalibrate->y();
+    } else {
+        clientWidth = Right(btnGetStreamStatus) + btnCalibrate->x();
+    }
+    lbInfo->resize(Right(btnGetStreamStatus) - kMarginLeft, 2 * fontMetrics().height() + 2);
+    setFixedSize(clientWidth, clientHeight);
+}
+
+bool TfrmMain::FormKeyDown(QKeyEvent* key) {
+    const Qt::KeyboardModifiers mods = key->modifiers();
+    if (mods.testFlag(Qt::ControlModifier) && mods.testFlag(Qt::ShiftModifier)) {
+        switch (key->key()) {
+            case Qt::Key_D:
+                ShowDebugButtons(false);
+                return true;
+            case Qt::Key_T:
+                ShowSettingsView();
+                return true;
+            case Qt::Key_P:
+                ShowPerformanceStats();
+                return true;
+            case Qt::Key_F:
+                setWindowFlag(Qt::WindowStaysOnTopHint, true);
+                show();  // a changed window flag hides the window
+                frmFloopCount->show();
+                return true;
+            case Qt::Key_S:
+                ShowScope();
+                return true;
+            default:
+                return false;
+        }
+    }
+    if (mods & ~Qt::KeypadModifier) {
+        return false;
+    }
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+        // A focused button takes Enter itself; otherwise the default button.
+        auto* focused = qobject_cast<QPushButton*>(focusWidget());
+        (focused != nullptr ? focused : btnCalibrate)->click();
+        return true;
+    }
+    if (key->key() == Qt::Key_Escape) {
+        for (QPushButton* cancel : {btnXMultiTest, btnYMultiTest, btnOffscreen, btnOffscreenMode}) {
+            if (cancel->isVisibleTo(this)) {
+                cancel->click();
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+void TfrmMain::FormClose() {
+    if (driverRunning_) {
+        driverRunning_ = false;
+        StopDriverIO();
+    }
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    FormClose();
+    QWidget::closeEvent(event);
+}
+
+void TfrmMain::OnZoomGesture() {
+    ShowDebugButtons(false);
+}
+
+void TfrmMain::OnPanGesture() {
+    if (!DeviceStatus.Calibrating) {
+        btnCalibrate->click();
+    }
+}
+
+bool TfrmMain::event(QEvent* event) {
+    const bool handled = QWidget::event(event);
+    if (event->type() == QEvent::Gesture) {
+        auto* gestures = static_cast<QGestureEvent*>(event);
+        // One step per gesture: its start, not each of its updates.
+        if (auto* pinch = static_cast<QPinchGesture*>(gestures->gesture(Qt::PinchGesture));
+            pinch != nullptr && pinch->state() == Qt::GestureStarted) {
+            char line[64];
+            std::snprintf(line, sizeof line, "%d, %d\n", static_cast<int>(pinch->centerPoint().x()),
+                          static_cast<int>(pinch->centerPoint().y()));
+            platform::OutputDebugString(line);
+            OnZoomGesture();
+        }
+        if (QGesture* pan = gestures->gesture(Qt::PanGesture);
+            pan != nullptr && pan->state() == Qt::GestureStarted) {
+            OnPanGesture();
+        }
+        return true;
+    }
+    return handled;
+}
+
+void ForwardConnectionChange(int32_t, int32_t connected) {
+    SyncCall(frmMain, OnConnectionChange, connected);
+}
+
+void OnConnectionChange(int32_t, int32_t connected) {
+    DeviceStatus.Connected = connected != 0;
+    if (connected == 0) {
+        frmMain->Label1->setText("Disconnected");
+        frmMain->lbInfo->clear();
+        return;
+    }
+    frmMain->Label1->setText("Connected");
+    uint16_t vendor;
+    uint16_t product;
+    GetDeviceIdentity(vendor, product);
+    WriteDeviceIdentity(vendor, product);
+    DeviceStatus.InfoReceived = 0;
+    platform::Sleep(250);
+    SendText("M?");
+    uint8_t query[65] = {0x06, 0x43, 0x01, 0x80};
+    for (uint8_t code : {0x80, 0x10, 0x11, 0x12}) {
+        query[3] = code;
+        QueueReport6(query, sizeof query);
+    }
 }

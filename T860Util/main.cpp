@@ -1,12 +1,71 @@
 // Program entry: the saved identity, then the command line, then the windows.
 
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QTimer>
+#include <cstdio>
 #include <exception>
+#include <memory>
 
 #include "DriverInterface/DriverIO.h"
+#include "Simulator/VirtualController.h"
 #include "T860Util/Application.h"
+#include "T860Util/Calibrate.h"
 #include "T860Util/CommandLine.h"
+#include "T860Util/DeviceStatus.h"
+#include "T860Util/Floopcount.h"
 #include "T860Util/Main.h"
+#include "T860Util/Xtest.h"
 #include "lib/Utils.h"
+#include "platform/hid/VirtualBus.h"
+
+namespace {
+
+// "/simulate": a virtual controller on an in-process bus stands in for the
+// HID devices, from before the main window starts device access.
+struct Simulation {
+    Simulation() : controller(bus, Config()) {
+        controller.Plug();
+        platform::hid::SelectBackend(&bus);
+    }
+    ~Simulation() { platform::hid::SelectBackend(nullptr); }
+
+    static ControllerConfig Config() {
+        ControllerConfig config;
+        config.floopPeriodMs = 4000;
+        return config;
+    }
+
+    platform::hid::VirtualBus bus;
+    VirtualController controller;
+};
+
+// "/screenshot FILE": once the connection handshake has filled the information
+// label, or after 5 s, save the main window, print its two status labels and
+// close it, which ends the program.
+void ScheduleScreenshot(TfrmMain& window, const QString& file) {
+    auto* poll = new QTimer(&window);
+    auto* started = new QElapsedTimer();
+    started->start();
+    QObject::connect(poll, &QTimer::timeout, &window, [&window, file, poll, started] {
+        if (DeviceStatus.InfoReceived != kInfoAll && started->elapsed() < 5000) {
+            return;
+        }
+        poll->stop();
+        delete started;
+        const bool saved = window.grab().save(file, "PNG");
+        std::printf("%s\n%s\n", qPrintable(window.Label1->text()),
+                    qPrintable(window.lbInfo->text()));
+        if (!saved) {
+            std::fprintf(stderr, "Could not save %s\n", qPrintable(file));
+        }
+        std::fflush(stdout);
+        window.close();
+    });
+    poll->start(100);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     uint16_t vendor;
@@ -17,12 +76,36 @@ int main(int argc, char** argv) {
     const CommandLineEffects effects = ParseCommandLine(argc, argv);
 
     TApplication app(argc, argv);
+    std::unique_ptr<Simulation> simulation;
     try {
-        TfrmMain frmMain;
+        if (effects.simulate) {
+            simulation = std::make_unique<Simulation>();
+        }
+        // Creation order matters: the main window starts device access, and
+        // no channel 6 report is dispatched before its connection handler ran
+        // in the message loop, by when every window exists.
+        TfrmMain mainWindow;
+        TfrmXTest xtest;
+        frmXTest = &xtest;
+        TfrmCalibrate calibrate;
+        frmCalibrate = &calibrate;
+        TfrmFloopCount floopCount;
+        frmFloopCount = &floopCount;
+        for (QWidget* other : std::initializer_list<QWidget*>{&xtest, &calibrate, &floopCount}) {
+            other->setAttribute(Qt::WA_QuitOnClose, false);
+        }
         if (effects.showMainForm) {
-            frmMain.show();
+            mainWindow.show();
+        }
+        if (!effects.screenshotFile.empty()) {
+            ScheduleScreenshot(mainWindow, QString::fromLocal8Bit(effects.screenshotFile.c_str()));
         }
         app.exec();
+        // Device access ends before the windows its threads reach go away.
+        mainWindow.FormClose();
+        frmFloopCount = nullptr;
+        frmCalibrate = nullptr;
+        frmXTest = nullptr;
     } catch (const std::exception& error) {
         ShowExceptionMessage(error.what());
     } catch (...) {

@@ -77,3 +77,24 @@ TEST(CommandLine, ScopePrefixHidesTheMainWindow) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CommandLine, OwnOptionsSelectTheSimulationAndTheScreenshot) {
+    const char* argv[] = {"t860util", "/Simulate", "/screenshot", "out.png", "/vendorid", "1"};
+    const CommandLineEffects effects = ParseCommandLine(6, argv);
+    EXPECT_TRUE(effects.simulate);
+    EXPECT_EQ(effects.screenshotFile, "out.png");
+    EXPECT_TRUE(effects.showMainForm);
+    uint16_t vendor;
+    uint16_t product;
+    GetDeviceIdentity(vendor, product);
+    EXPECT_EQ(vendor, 0x0001) << "the identity options still apply";
+
+    const char* last[] = {"t860util", "/screenshot"};
+    EXPECT_TRUE(ParseCommandLine(2, last).screenshotFile.empty()) << "no file given";
+    const char* none[] = {"t860util", "/scope"};
+    EXPECT_FALSE(ParseCommandLine(2, none).simulate);
+}
+
+}  // namespace

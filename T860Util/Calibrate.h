@@ -1,0 +1,29 @@
+#pragma once
+// The calibration window: covers the monitor under the mouse pointer while the
+// controller calibrates. Shown and hidden only by the controller's replies and
+// events.
+
+#include <QPoint>
+#include <QRect>
+#include <QWidget>
+
+class QPushButton;
+
+class TfrmCalibrate : public QWidget {
+    Q_OBJECT
+public:
+    explicit TfrmCalibrate(QWidget* parent = nullptr);
+
+    QPushButton* btnCancelCalibration;
+
+    void FormShow();
+    void btnCancelCalibrationClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+};
+
+extern TfrmCalibrate* frmCalibrate;
+
+// The bounds of the screen that contains the point, or of the nearest one.
+QRect ScreenBoundsNear(const QPoint& point);

@@ -1,0 +1,17 @@
+#pragma once
+// Where the main window and the report dispatch meet the windows that are not
+// part of the program yet: the settings view, the performance statistics and
+// the scope. Until those windows exist, nothing is shown and their reports are
+// dropped.
+
+#include <cstdint>
+
+void ShowSettingsView();
+void ShowPerformanceStats();
+void ShowScope();
+
+// Settings block reports ("N", "S") of channel 0 or 6; the settings view
+// takes channel 6's only while it is visible, channel 0's always.
+void HandSettingsReport(int channel, const uint8_t* data, int32_t length);
+// Camera data ("G"), taken while the scope window is visible.
+void HandScopeReport(const uint8_t* data, int32_t length);

@@ -1,0 +1,185 @@
+#include "T860Util/Xtest.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+
+#include "T860Util/KeyPreview.h"
+#include "T860Util/Protocolutils.h"
+
+TfrmXTest* frmXTest = nullptr;
+
+// The touch canvas over the backing image, with the toolkit's default pen.
+class TfrmXTest::ImageCanvas final : public TouchCanvas {
+public:
+    ImageCanvas(QImage& image, const QColor& face) : painter_(&image), face_(face) {
+        painter_.setBackground(face_);
+        painter_.setBackgroundMode(Qt::OpaqueMode);
+    }
+    void FillEllipse(int left, int top, int right, int bottom, CanvasColor color) override {
+        painter_.setBrush(QColor(color.Red, color.Green, color.Blue));
+        painter_.drawEllipse(QRect(left, top, right - left, bottom - top));
+    }
+    void HollowEllipse(int left, int top, int right, int bottom) override {
+        painter_.setBrush(Qt::NoBrush);
+        painter_.drawEllipse(QRect(left, top, right - left, bottom - top));
+    }
+    void Line(int fromX, int fromY, int toX, int toY) override {
+        painter_.drawLine(fromX, fromY, toX, toY);
+    }
+    void Text(int x, int y, const char* text) override {
+        painter_.setBrush(face_);
+        const QString line = QString::fromLatin1(text);
+        const QRect bounds = painter_.fontMetrics().boundingRect(line);
+        painter_.drawText(QRect(x, y, bounds.width() + 2, bounds.height()),
+                          Qt::AlignLeft | Qt::AlignTop, line);
+    }
+
+private:
+    QPainter painter_;
+    QColor face_;
+};
+
+TfrmXTest::TfrmXTest(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
+    setWindowTitle("XTest");
+    faceColor_ = palette().color(QPalette::Button);
+    QPalette face = palette();
+    face.setColor(QPalette::Window, faceColor_);
+    setPalette(face);
+
+    lbHint = new QLabel("Alt+F4 to close window", this);
+    QPalette grey = lbHint->palette();
+    grey.setColor(QPalette::WindowText, Qt::gray);
+    lbHint->setPalette(grey);
+    cbAreaCircles = new QCheckBox("Show Area Circles", this);
+    cbAreaCircles->hide();
+    connect(cbAreaCircles, &QCheckBox::toggled, this, [this](bool on) { areaCircles_ = on; });
+    CheckBox1 = new QCheckBox("blah", this);
+    CheckBox1->setGeometry(-90, 8, 97, 17);
+    monitor = new QFrame(this);
+    monitor->setFrameShape(QFrame::Box);
+    SetMonitor(176, 120, 65, 65);
+
+    auto* preview = new KeyPreview(this, [this](QKeyEvent* key) {
+        FormKeyPress(key);
+        return false;
+    });
+    preview->Attach();
+}
+
+void TfrmXTest::SetMonitor(int left, int top, int width, int height) {
+    monitor->setGeometry(left, top, width, height);
+    monitorLeft_ = left;
+    monitorTop_ = top;
+    monitorWidth_ = width;
+    monitorHeight_ = height;
+}
+
+void TfrmXTest::CentreMonitor() {
+    SetMonitor(width() / 4, height() / 4, width() / 2, height() / 2);
+}
+
+TouchView TfrmXTest::CurrentView() const {
+    return {width_,      height_,       areaCircles_,  monitorLeft_,
+            monitorTop_, monitorWidth_, monitorHeight_};
+}
+
+void TfrmXTest::DrawLocked(void (*draw)(TouchCanvas&, const TouchView&, void*), void* context) {
+    {
+        std::lock_guard<std::mutex> guard(canvasLock_);
+        if (canvas_.isNull()) {
+            return;
+        }
+        ImageCanvas canvas(canvas_, faceColor_);
+        draw(canvas, CurrentView(), context);
+    }
+    RequestRepaint();
+}
+
+void TfrmXTest::RequestRepaint() {
+    // Reports come faster than the screen is painted: one request stands for
+    // every report until the window thread has taken it.
+    if (!repaintPending_.exchange(true)) {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                repaintPending_ = false;
+                update();
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+QImage TfrmXTest::CanvasSnapshot() const {
+    std::lock_guard<std::mutex> guard(canvasLock_);
+    return canvas_.copy();
+}
+
+void TfrmXTest::ClearCanvasLocked() {
+    canvas_.fill(faceColor_);
+}
+
+void TfrmXTest::FormShow() {
+    CheckBox1->setFocus();
+}
+
+void TfrmXTest::FormKeyPress(QKeyEvent* key) {
+    if (key->text().isEmpty() || !key->text().at(0).isPrint()) {
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> guard(canvasLock_);
+        ClearCanvasLocked();
+    }
+    update();
+}
+
+void TfrmXTest::FormClose() {
+    SetReportMode(SavedReportMode);
+}
+
+void TfrmXTest::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    {
+        std::lock_guard<std::mutex> guard(canvasLock_);
+        ClearCanvasLocked();  // every test starts on an empty window
+    }
+    visibleForDrawing_ = true;
+    FormShow();
+}
+
+void TfrmXTest::hideEvent(QHideEvent* event) {
+    visibleForDrawing_ = false;
+    QWidget::hideEvent(event);
+}
+
+void TfrmXTest::closeEvent(QCloseEvent* event) {
+    FormClose();
+    event->accept();  // hidden, not destroyed
+}
+
+void TfrmXTest::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    {
+        std::lock_guard<std::mutex> guard(canvasLock_);
+        canvas_ = QImage(size(), QImage::Format_RGB32);
+        ClearCanvasLocked();
+        width_ = width();
+        height_ = height();
+    }
+    // The window may reach its maximised size only after it was shown.
+    if (TestMode == 512) {
+        CentreMonitor();
+    }
+    lbHint->move(8, height() - 24);
+    cbAreaCircles->move(8, height() - 44);
+}
+
+void TfrmXTest::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    std::lock_guard<std::mutex> guard(canvasLock_);
+    painter.drawImage(0, 0, canvas_);
+}

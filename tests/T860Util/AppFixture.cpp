@@ -1,0 +1,133 @@
+#include "tests/T860Util/AppFixture.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "DriverInterface/DriverIO.h"
+#include "T860Util/DeviceStatus.h"
+#include "lib/Utils.h"
+
+Report64 Report(std::initializer_list<uint8_t> bytes) {
+    Report64 report{};
+    std::copy(bytes.begin(), bytes.end(), report.begin());
+    return report;
+}
+
+void OutputRecorder::OnOutputReport(size_t collection, const uint8_t* report, size_t length) {
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        Report65 copy{};
+        std::copy_n(report, std::min(length, copy.size()), copy.begin());
+        sent_.emplace_back(collection, copy);
+    }
+    controller_.OnOutputReport(collection, report, length);
+}
+
+std::vector<Report65> OutputRecorder::Sent(int channel) const {
+    const size_t collection = controller_.CollectionOf(channel);
+    std::lock_guard<std::mutex> guard(lock_);
+    std::vector<Report65> result;
+    for (const auto& [from, report] : sent_) {
+        if (from == collection) {
+            result.push_back(report);
+        }
+    }
+    return result;
+}
+
+void OutputRecorder::Clear() {
+    std::lock_guard<std::mutex> guard(lock_);
+    sent_.clear();
+}
+
+void ResetDeviceStatus() {
+    TDeviceStatus& s = DeviceStatus;
+    s.Connected = s.Calibrating = s.ReportModeReceived = s.OffscreenModeReceived = false;
+    s.InputDevicesOn = s.InputDevicesUpdating = s.RestoreDefaultsDone = false;
+    s.StreamStatusOk = s.StreamStatusReceived = s.ContinuousStreamOn = false;
+    s.ReportMode = 0;
+    s.OffscreenMode = 0;
+    s.ModelNumber = 0;
+    s.FirmwareVersion = 0;
+    s.SerialNumber = 0;
+    s.InfoReceived = 0;
+    s.DriverVersion[0] = '\0';
+}
+
+ControllerConfig AppFixture::Config() const {
+    ControllerConfig config;
+    config.calibrationMs = 1500;
+    config.touchReportsPerSecond = 0;  // tests send the touches they need
+    return config;
+}
+
+void AppFixture::SetUp() {
+    ResetDataFolderCacheForTest();
+    ResetDeviceStatus();
+    platform::hid::SelectBackend(&bus_);
+    SetDeviceIdentity(kDefaultVendorID, kDefaultProductID);
+    controller_ = std::make_unique<VirtualController>(bus_, Config());
+    recorder_ = std::make_unique<OutputRecorder>(*controller_);
+    // The device object is the controller's own; only its handler is swapped.
+    const_cast<platform::hid::VirtualDevice&>(controller_->Device()).SetHandler(recorder_.get());
+    controller_->Plug();
+}
+
+void AppFixture::CreateWindows(bool waitConnected) {
+    main_ = std::make_unique<TfrmMain>();
+    xtest_ = std::make_unique<TfrmXTest>();
+    frmXTest = xtest_.get();
+    calibrate_ = std::make_unique<TfrmCalibrate>();
+    frmCalibrate = calibrate_.get();
+    floop_ = std::make_unique<TfrmFloopCount>();
+    frmFloopCount = floop_.get();
+    if (waitConnected) {
+        ASSERT_TRUE(PumpUntil([] { return DeviceStatus.InfoReceived == kInfoAll; }))
+            << "connection handshake";
+        // The reply to "M?" comes after the four queries were queued.
+        ASSERT_TRUE(PumpUntil(
+            [this] { return main_->cbInputDevices->checkState() != Qt::PartiallyChecked; }));
+    }
+}
+
+void AppFixture::TearDown() {
+    if (main_) {
+        main_->FormClose();
+        Pump(10);
+    }
+    const_cast<platform::hid::VirtualDevice&>(controller_->Device()).SetHandler(controller_.get());
+    controller_->Unplug();
+    floop_.reset();
+    frmFloopCount = nullptr;
+    calibrate_.reset();
+    frmCalibrate = nullptr;
+    xtest_.reset();
+    frmXTest = nullptr;
+    main_.reset();
+    controller_.reset();
+    platform::hid::SelectBackend(nullptr);
+}
+
+bool AppFixture::PumpUntil(const std::function<bool()>& condition, int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        QApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+void AppFixture::Pump(int ms) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < deadline) {
+        QApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}

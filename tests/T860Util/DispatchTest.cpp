@@ -1,0 +1,128 @@
+#include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <bit>
+
+#include "T860Util/DeviceStatus.h"
+#include "T860Util/Dispatch.h"
+#include "tests/T860Util/AppFixture.h"
+
+namespace {
+
+class Dispatch : public AppFixture {
+protected:
+    void SetUp() override {
+        AppFixture::SetUp();
+        CreateWindows();
+    }
+    static void Deliver(const Report64& report) { OnChannel6Report(0, report.data(), 64); }
+};
+
+void PutBigFloat(uint8_t* p, float value) {
+    const uint32_t bits = std::bit_cast<uint32_t>(value);
+    for (int i = 0; i < 4; ++i) {
+        p[i] = static_cast<uint8_t>(bits >> (24 - 8 * i));
+    }
+}
+
+Report64 XPacketReport(uint8_t length, uint8_t state, float x, float y) {
+    Report64 r = Report({'X', length, state});
+    PutBigFloat(&r[3], x);
+    PutBigFloat(&r[7], y);
+    return r;
+}
+
+TEST_F(Dispatch, RepliesUpdateTheStatusAndTheLabel) {
+    DeviceStatus.ReportMode = 0x0302;
+    Deliver(Report({'C', 2, 0x32, 0x05}));
+    EXPECT_EQ(DeviceStatus.ReportMode, 0x0305);
+
+    Deliver(Report({'C', 9, 0x80, 0, 1, 0, 2, 0, 3, 0, 4}));
+    Deliver(Report({'C', 3, 0x11, 0x01, 0x04}));
+    EXPECT_TRUE(
+        main_->lbInfo->text().startsWith("Driver Version: 1.2.3.4, Model Number: 860\n"
+                                         "Firmware Version: 1.4,"))
+        << main_->lbInfo->text().toStdString();
+
+    // Only 64-byte reports count.
+    const Report64 shortOne = Report({'C', 2, 0x32, 0x09});
+    OnChannel6Report(0, shortOne.data(), 63);
+    OnChannel0Report(0, shortOne.data(), 65);
+    EXPECT_EQ(DeviceStatus.ReportMode, 0x0305);
+}
+
+TEST_F(Dispatch, OnlyExactInputDevicesTextsChangeTheBox) {
+    ASSERT_EQ(main_->cbInputDevices->checkState(), Qt::Checked);
+    Deliver(Report({'T', 2, 'M', 'a'}));
+    Deliver(Report({'T', 2, 'm', 'a'}));
+    EXPECT_TRUE(DeviceStatus.InputDevicesOn);
+    EXPECT_EQ(main_->cbInputDevices->checkState(), Qt::Checked);
+    recorder_->Clear();
+    Deliver(Report({'T', 1, 'm'}));
+    EXPECT_EQ(main_->cbInputDevices->checkState(), Qt::Unchecked);
+    Pump(20);
+    EXPECT_TRUE(recorder_->Sent(6).empty()) << "a box set from a reply sends nothing";
+}
+
+TEST_F(Dispatch, EndToEndInjectedReplyReachesTheStatus) {
+    controller_->InjectReport(6, Report({'C', 3, 0x36, 0xAB, 0xCD}).data(), 64);
+    EXPECT_TRUE(PumpUntil([] { return DeviceStatus.ReportMode == 0xABCD; }));
+}
+
+TEST_F(Dispatch, DownTouchPaintsItsColourAtItsPlaceAndAKeyClearsIt) {
+    main_->btnXMultiTest->click();
+    ASSERT_TRUE(xtest_->isVisible());
+    const int w = xtest_->width();
+    const int h = xtest_->height();
+    Deliver(XPacketReport(13, 1, 16383.5f, 16383.5f));  // the middle of the window
+    QImage image = xtest_->CanvasSnapshot();
+    EXPECT_EQ(image.pixelColor(w / 2, h / 2), QColor(0, 128, 0));
+
+    QTest::keyClick(xtest_->focusWidget(), Qt::Key_Right);  // no character: kept
+    EXPECT_EQ(xtest_->CanvasSnapshot().pixelColor(w / 2, h / 2), QColor(0, 128, 0));
+    QTest::keyClick(xtest_->focusWidget(), Qt::Key_A);
+    image = xtest_->CanvasSnapshot();
+    EXPECT_NE(image.pixelColor(w / 2, h / 2), QColor(0, 128, 0));
+    EXPECT_EQ(image.pixelColor(10, 100), image.pixelColor(w - 1, h - 1)) << "texts gone too";
+    xtest_->close();
+}
+
+TEST_F(Dispatch, PacketsOfAnotherTestOrAClosedWindowDrawNothing) {
+    const QImage blank = xtest_->CanvasSnapshot();
+    Deliver(XPacketReport(13, 1, 1000, 1000));  // window hidden
+    main_->btnYMultiTest->click();
+    const QImage opened = xtest_->CanvasSnapshot();
+    Deliver(XPacketReport(13, 1, 1000, 1000));  // X packet in the Y test
+    EXPECT_EQ(xtest_->CanvasSnapshot(), opened);
+    xtest_->close();
+}
+
+TEST_F(Dispatch, MoveLineStartsWhereTheLastOpeningEnded) {
+    main_->btnXMultiTest->click();
+    Deliver(XPacketReport(13, 1, 0, 0));
+    Deliver(XPacketReport(13, 3, 32767.0f / 2, 32767.0f / 2));
+    xtest_->close();
+    main_->btnXMultiTest->click();
+    Deliver(XPacketReport(13, 2, 32767.0f / 4, 32767.0f / 2));
+    // The line runs from the middle to a quarter along the middle row.
+    const QImage image = xtest_->CanvasSnapshot();
+    const int y = xtest_->height() / 2;
+    const QColor face = image.pixelColor(xtest_->width() - 1, xtest_->height() - 1);
+    EXPECT_NE(image.pixelColor(xtest_->width() * 3 / 8, y), face);
+    EXPECT_EQ(image.pixelColor(xtest_->width() * 3 / 4, y), face);
+    xtest_->close();
+}
+
+TEST_F(Dispatch, SettingsAndScopeReportsGoNowhereYet) {
+    // Nothing receives them; they must not disturb anything else.
+    for (uint8_t kind : {'N', 'S', 'G'}) {
+        Deliver(Report({kind, 60, 1, 2, 3}));
+        const Report64 channel0 = Report({kind, 60, 1, 2, 3});
+        OnChannel0Report(0, channel0.data(), 64);
+    }
+    EXPECT_EQ(main_->Label1->text(), "Connected");
+}
+
+}  // namespace

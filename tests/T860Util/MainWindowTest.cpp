@@ -1,0 +1,237 @@
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+#include "DriverInterface/DriverIO.h"
+#include "T860Util/DeviceStatus.h"
+#include "tests/T860Util/AppFixture.h"
+
+namespace {
+
+std::string Hex(const Report65& report, int count) {
+    std::string text;
+    char byte[4];
+    for (int i = 0; i < count; ++i) {
+        std::snprintf(byte, sizeof byte, i ? " %02X" : "%02X", report[i]);
+        text += byte;
+    }
+    return text;
+}
+
+int Right(const QWidget* w) {
+    return w->x() + w->width();
+}
+
+int Bottom(const QWidget* w) {
+    return w->y() + w->height();
+}
+
+class MainWindow : public AppFixture {
+protected:
+    void SetUp() override {
+        AppFixture::SetUp();
+        CreateWindows();
+    }
+    // Ctrl, Shift and a letter at the control that has the focus.
+    void Keys(Qt::Key key, Qt::KeyboardModifiers modifiers) {
+        QWidget* target = main_->focusWidget() != nullptr ? main_->focusWidget() : main_.get();
+        QTest::keyClick(target, key, modifiers);
+    }
+    int FontTerm() const {
+        return static_cast<int>(std::trunc(main_->lbInfo->font().pointSizeF() * 10 * 0.125));
+    }
+};
+
+TEST_F(MainWindow, ConnectsAndShowsTheDeviceInformation) {
+    EXPECT_EQ(main_->windowTitle(), "BFT860 TouchScreen Utilities");
+    EXPECT_EQ(main_->Label1->text(), "Connected");
+    EXPECT_EQ(main_->lbInfo->text(),
+              "Driver Version: 2.6.0.1187, Model Number: 860\n"
+              "Firmware Version: 3.12, Serial Number: 86012345");
+    EXPECT_EQ(main_->edVID->text(), "2F7A");
+    EXPECT_EQ(main_->edPID->text(), "0006");
+    EXPECT_EQ(main_->cbInputDevices->checkState(), Qt::Checked) << "the controller's answer";
+
+    std::ifstream ini(home_.IniFile());
+    std::stringstream content;
+    content << ini.rdbuf();
+    EXPECT_NE(content.str().find("VendorID=12154"), std::string::npos) << content.str();
+    EXPECT_NE(content.str().find("ProductID=6"), std::string::npos);
+
+    // "M?" first, then version, model number, firmware version, serial number.
+    const auto sent = recorder_->Sent(6);
+    ASSERT_GE(sent.size(), 5u);
+    EXPECT_EQ(Hex(sent[0], 5), "06 54 02 4D 3F");
+    EXPECT_EQ(Hex(sent[1], 4), "06 43 01 80");
+    EXPECT_EQ(Hex(sent[2], 4), "06 43 01 10");
+    EXPECT_EQ(Hex(sent[3], 4), "06 43 01 11");
+    EXPECT_EQ(Hex(sent[4], 4), "06 43 01 12");
+}
+
+TEST_F(MainWindow, LayoutsFollowTheRules) {
+    for (QWidget* debug : std::initializer_list<QWidget*>{
+             main_->btnReportMode, main_->btnXMultiTest, main_->btnLogPackets,
+             main_->btnFeatureReportInputMode, main_->btnYMultiTest, main_->cbInputDevices}) {
+        EXPECT_TRUE(debug->isVisibleTo(main_.get()));
+        EXPECT_LE(Right(debug), main_->width());
+    }
+    EXPECT_GE(main_->btnGetStreamStatus->x(), main_->width()) << "right column outside";
+    EXPECT_EQ(main_->width(), Right(main_->btnRestoreDefaults) + main_->btnCalibrate->x());
+    EXPECT_EQ(main_->height(),
+              FontTerm() + Bottom(main_->btnLogPackets) + main_->btnCalibrate->y());
+    EXPECT_EQ(main_->lbInfo->y(), Bottom(main_->btnLogPackets) + 5);
+
+    const QSize middle = main_->size();
+    Keys(Qt::Key_D, Qt::ControlModifier);
+    Keys(Qt::Key_D, Qt::ShiftModifier);
+    Keys(Qt::Key_D, Qt::NoModifier);
+    EXPECT_EQ(main_->size(), middle) << "Ctrl+D, Shift+D and D alone change nothing";
+
+    Keys(Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(main_->width(), Right(main_->btnGetStreamStatus) + main_->btnCalibrate->x());
+    EXPECT_EQ(main_->height(), middle.height());
+    const QSize full = main_->size();
+    main_->OnZoomGesture();
+    Keys(Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(main_->size(), full) << "a second reveal changes nothing";
+    EXPECT_TRUE(main_->btnOffscreen->isVisibleTo(main_.get()));
+
+    main_->ShowDebugButtons(true);
+    EXPECT_EQ(main_->height(), FontTerm() + Bottom(main_->btnCalibrate) + main_->btnCalibrate->y());
+    EXPECT_EQ(main_->lbInfo->y(), Bottom(main_->btnCalibrate) + 5);
+    EXPECT_FALSE(main_->btnXMultiTest->isVisibleTo(main_.get()));
+}
+
+TEST_F(MainWindow, RestoreDefaultsSucceedsSilentlyAndFailsWithItsMessage) {
+    recorder_->Clear();
+    main_->btnRestoreDefaults->click();
+    EXPECT_TRUE(ui_.messages.empty());
+    const auto sent = recorder_->Sent(6);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&sent[0][3]), 15), "RestoreDefaults");
+    EXPECT_EQ(sent[0][2], 15);
+
+    controller_->DropReplies(true);
+    main_->btnRestoreDefaults->click();
+    ASSERT_EQ(ui_.messages.size(), 1u);
+    EXPECT_EQ(ui_.messages[0].Text, "Failed to restore defaults.");
+    EXPECT_EQ(ui_.messages[0].Caption, "Restore Defaults");
+    EXPECT_EQ(ui_.messages[0].Buttons, MessageButtons::Ok);
+    EXPECT_EQ(ui_.messages[0].Icon, MessageIcon::None);
+    EXPECT_EQ(ui_.messages[0].Owner, main_.get());
+}
+
+TEST_F(MainWindow, ALateReplyIsAFailureAlthoughTheControllerActed) {
+    // Change the mode so that a restore is visible on the controller.
+    controller_->InjectReport(6, Report({'C', 3, 0x36, 0x01, 0x05}).data(), 64);
+    recorder_->Clear();
+    uint8_t setMode[65] = {0x06, 0x43, 0x03, 0x36, 0x00, 0x80};
+    QueueReport6(setMode, 65);
+    ASSERT_TRUE(PumpUntil([this] { return controller_->ReportMode() == 0x0080; }));
+    controller_->DelayReplies(150);
+    main_->btnRestoreDefaults->click();
+    ASSERT_EQ(ui_.messages.size(), 1u);
+    EXPECT_EQ(ui_.messages[0].Text, "Failed to restore defaults.");
+    EXPECT_EQ(controller_->ReportMode(), controller_->Config().reportMode);
+    ASSERT_TRUE(PumpUntil([] { return DeviceStatus.RestoreDefaultsDone.load(); }))
+        << "the reply came, too late";
+}
+
+TEST_F(MainWindow, StreamStatusShowsOneOfItsThreeMessages) {
+    main_->btnGetStreamStatus->click();
+    main_->btnToggleContinuous->click();  // stream on
+    ASSERT_TRUE(PumpUntil([this] { return controller_->StreamOn(); }));
+    main_->btnGetStreamStatus->click();
+    controller_->DropReplies(true);
+    main_->btnGetStreamStatus->click();
+    ASSERT_EQ(ui_.messages.size(), 3u);
+    EXPECT_EQ(ui_.messages[0].Text,
+              "Stream Status Bad: Driver is not getting data from touchscreen.");
+    EXPECT_EQ(ui_.messages[1].Text, "Stream Status Ok: Driver is getting data from touchscreen.");
+    EXPECT_EQ(ui_.messages[2].Text, "Failed to read stream status.");
+    for (const auto& message : ui_.messages) {
+        EXPECT_EQ(message.Caption, "Stream Status");
+        EXPECT_EQ(message.Owner, main_.get());
+    }
+    EXPECT_EQ(Hex(recorder_->Sent(6).back(), 4), "06 43 01 83");
+}
+
+TEST_F(MainWindow, ContinuousStreamTogglesFromOff) {
+    recorder_->Clear();
+    main_->btnToggleContinuous->click();
+    main_->btnToggleContinuous->click();
+    ASSERT_TRUE(PumpUntil([this] { return recorder_->Sent(0).size() == 2; }));
+    EXPECT_EQ(Hex(recorder_->Sent(0)[0], 5), "00 43 02 F0 01");
+    EXPECT_EQ(Hex(recorder_->Sent(0)[1], 5), "00 43 02 F0 00");
+}
+
+TEST_F(MainWindow, InputDevicesBoxSendsAndShowsTheAnswer) {
+    recorder_->Clear();
+    main_->cbInputDevices->click();  // on -> asks for off
+    ASSERT_TRUE(PumpUntil([this] { return main_->cbInputDevices->checkState() == Qt::Unchecked; }));
+    EXPECT_FALSE(controller_->InputDevicesOn());
+    main_->cbInputDevices->click();
+    ASSERT_TRUE(PumpUntil([this] { return main_->cbInputDevices->checkState() == Qt::Checked; }));
+    const auto sent = recorder_->Sent(6);
+    ASSERT_EQ(sent.size(), 2u) << "the box set by a reply sends nothing";
+    EXPECT_EQ(Hex(sent[0], 4), "06 54 01 6D");
+    EXPECT_EQ(Hex(sent[1], 4), "06 54 01 4D");
+}
+
+TEST_F(MainWindow, CalibrateButtonAndPanStartCalibrationOnlyWhenNotCalibrating) {
+    recorder_->Clear();
+    main_->OnPanGesture();
+    ASSERT_TRUE(PumpUntil([] { return DeviceStatus.Calibrating.load(); }));
+    EXPECT_EQ(Hex(recorder_->Sent(6)[0], 5), "06 43 02 21 01");
+    main_->OnPanGesture();  // while calibrating: nothing
+    Pump(20);
+    EXPECT_EQ(recorder_->Sent(6).size(), 1u);
+    main_->btnCalibrate->click();  // stops it
+    EXPECT_EQ(Hex(recorder_->Sent(6)[1], 5), "06 43 02 21 00");
+}
+
+TEST_F(MainWindow, SetVidPidTakesLow16BitsAndRefusesText) {
+    main_->edVID->setText("12345");
+    main_->btnSetVIDPID->click();
+    uint16_t vendor;
+    uint16_t product;
+    GetDeviceIdentity(vendor, product);
+    EXPECT_EQ(vendor, 0x2345);
+    EXPECT_EQ(product, 0x0006);
+    ASSERT_TRUE(PumpUntil([this] { return main_->Label1->text() == "Disconnected"; }))
+        << "no device with that identity";
+    EXPECT_TRUE(main_->lbInfo->text().isEmpty());
+
+    main_->edVID->setText("2f7a");
+    main_->edPID->setText("XYZ");
+    main_->btnSetVIDPID->click();
+    GetDeviceIdentity(vendor, product);
+    EXPECT_EQ(vendor, 0x2345) << "nothing changed";
+    ASSERT_EQ(ui_.messages.size(), 1u);
+    EXPECT_EQ(ui_.messages[0].Text, "'0xXYZ' is not a valid integer value");
+    EXPECT_EQ(ui_.messages[0].Icon, MessageIcon::Error);
+
+    main_->edPID->setText("6");
+    ResetDeviceStatus();
+    main_->btnSetVIDPID->click();
+    ASSERT_TRUE(PumpUntil([] { return DeviceStatus.InfoReceived == kInfoAll; }));
+    EXPECT_EQ(main_->Label1->text(), "Connected");
+}
+
+TEST_F(MainWindow, EnterClicksCalibrateAndEscapeTheFirstVisibleCancelButton) {
+    recorder_->Clear();
+    main_->edVID->setFocus();
+    QTest::keyClick(main_->edVID, Qt::Key_Return);
+    ASSERT_FALSE(recorder_->Sent(6).empty());
+    EXPECT_EQ(Hex(recorder_->Sent(6)[0], 4), "06 43 02 21");
+    QTest::keyClick(main_->edVID, Qt::Key_Escape);
+    EXPECT_EQ(frmXTest->TestMode, 2) << "X Multi Test";
+    frmXTest->close();
+}
+
+}  // namespace
