@@ -15,6 +15,7 @@
 #include "T860Util/DeviceStatus.h"
 #include "T860Util/Floopcount.h"
 #include "T860Util/Main.h"
+#include "T860Util/SettingsView.h"
 #include "T860Util/Xtest.h"
 #include "lib/Utils.h"
 #include "platform/hid/VirtualBus.h"
@@ -87,6 +88,7 @@ int main(int argc, char** argv) {
         TfrmMain mainWindow;
         TfrmXTest xtest;
         frmXTest = &xtest;
+        TfrmSettingsView settingsView;
         TfrmCalibrate calibrate;
         frmCalibrate = &calibrate;
         TfrmFloopCount floopCount;
