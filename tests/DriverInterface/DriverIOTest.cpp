@@ -12,6 +12,13 @@ using namespace std::chrono_literals;
 
 namespace {
 
+// Channel 6's queue lock. Held by a test, it keeps the write thread from
+// sending; the lock is recursive, so the test's own adds still get it.
+std::shared_ptr<platform::Mutex> QueueLock6() {
+    std::lock_guard<std::mutex> guard(WriteContext6.rq.published);
+    return WriteContext6.rq.hLock;
+}
+
 Bytes Filled(size_t length, uint8_t first) {
     Bytes bytes(length);
     for (size_t i = 0; i < length; ++i) {
@@ -82,13 +89,7 @@ TEST_F(EngineTest, ConnectedNoticeIsHandedOverBeforeTheFirstReportOfChannel6) {
 TEST_F(EngineTest, FullQueueReadsAsEmptyAfterTheReportThatCatchesUp) {
     PlugController(device);
     StartDriverIO();
-    // Holding the queue's lock keeps the write thread from sending while it
-    // fills; the lock is recursive, so the adds of this thread still get it.
-    std::shared_ptr<platform::Mutex> lock;
-    {
-        std::lock_guard<std::mutex> guard(WriteContext6.rq.published);
-        lock = WriteContext6.rq.hLock;
-    }
+    const std::shared_ptr<platform::Mutex> lock = QueueLock6();
     ASSERT_TRUE(lock) << "the queue takes reports as soon as the engine started";
     ASSERT_TRUE(lock->Acquire(1000));
     for (uint8_t i = 0; i < 99; ++i) {
@@ -170,9 +171,15 @@ TEST_F(EngineTest, ReportsQueuedBeforeARestartAreNotSent) {
     slow.delayUs = 100'000;
     PlugController(slow);
     StartDriverIO();
-    for (uint8_t i = 1; i <= 10; ++i) {
-        const uint8_t report[] = {0x06, i};
-        QueueReport6(report, 2);
+    {
+        // All ten wait in the queue before the write thread starts on them.
+        const std::shared_ptr<platform::Mutex> lock = QueueLock6();
+        ASSERT_TRUE(lock && lock->Acquire(1000));
+        for (uint8_t i = 1; i <= 10; ++i) {
+            const uint8_t report[] = {0x06, i};
+            QueueReport6(report, 2);
+        }
+        lock->Release();
     }
     ASSERT_TRUE(slow.outputs.WaitFor(1));
     StopDriverIO();
@@ -183,7 +190,7 @@ TEST_F(EngineTest, ReportsQueuedBeforeARestartAreNotSent) {
     std::this_thread::sleep_for(300ms);
 
     const auto sent = slow.SentTo(kChannel6Collection);
-    EXPECT_LT(sent.size(), 4u) << "the backlog was dropped at the stop";
+    EXPECT_LE(sent.size(), 4u) << "the stop ends the backlog after the report in flight";
     EXPECT_EQ(sent.back(), Report65({0x06, 0xEE}));
     EXPECT_FALSE(trace.Contains("timed out"));
 }

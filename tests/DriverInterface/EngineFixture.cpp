@@ -53,7 +53,10 @@ std::shared_ptr<platform::hid::VirtualDevice> EngineTest::PlugController(
 }
 
 void EngineTest::Inject(size_t collection, const Bytes& report) {
-    bus.InjectInput(*controller, collection, report.data(), report.size());
+    // An empty report still comes with a valid pointer, as a device's would.
+    static const uint8_t kNothing = 0;
+    bus.InjectInput(*controller, collection, report.empty() ? &kNothing : report.data(),
+                    report.size());
 }
 
 std::vector<Delivery> EngineTest::DeliveriesOf(Delivery::Kind kind) const {
