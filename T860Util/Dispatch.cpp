@@ -135,6 +135,7 @@ void ShowHideCalibration(int32_t, int32_t) {
 
 void UpdateInputDevicesBox(int32_t, int32_t) {
     DeviceStatus.InputDevicesUpdating = true;
+    frmMain->cbInputDevices->setTristate(false);
     frmMain->cbInputDevices->setCheckState(DeviceStatus.InputDevicesOn ? Qt::Checked
                                                                        : Qt::Unchecked);
     DeviceStatus.InputDevicesUpdating = false;

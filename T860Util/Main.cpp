@@ -88,12 +88,14 @@ TfrmMain::TfrmMain(QWidget* parent)
     grabGesture(Qt::PinchGesture);
     grabGesture(Qt::PanGesture);
 
+    OpenSyncCalls(this);
     StartDriverIO();
     driverRunning_ = true;
 }
 
 TfrmMain::~TfrmMain() {
     FormClose();
+    CloseSyncCalls(this);
     if (frmMain == this) {
         frmMain = nullptr;
     }
@@ -113,11 +115,13 @@ void TfrmMain::CreateControls() {
     btnFeatureReportInputMode = MakeButton(this, "FR Input Mode", 1, 1);
     cbInputDevices = new QCheckBox("Input Devices", this);
     cbInputDevices->setGeometry(ColumnLeft(1), RowTop(3), kColumnWidth, kRowHeight);
-    // Grey until the controller has answered; the user's clicks then toggle.
+    // Grey until the controller has answered (UpdateInputDevicesBox then
+    // makes it a two-state box).
+    cbInputDevices->setTristate(true);
     cbInputDevices->setCheckState(Qt::PartiallyChecked);
-    cbInputDevices->setTristate(false);
     btnToggleContinuous = MakeButton(this, "Toggle Continuous Stream", 2, 1);
     lbInfo = new QLabel(this);
+    lbInfo->move(kMarginLeft, 0);
     lbInfo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     edVID = new QLineEdit(this);
     edVID->setGeometry(ColumnLeft(2), RowTop(3), 50, kRowHeight);
@@ -303,9 +307,7 @@ void OnConnectionChange(int32_t, int32_t connected) {
     DeviceStatus.InfoReceived = 0;
     platform::Sleep(250);
     SendText("M?");
-    uint8_t query[65] = {0x06, 0x43, 0x01, 0x80};
     for (uint8_t code : {0x80, 0x10, 0x11, 0x12}) {
-        query[3] = code;
-        QueueReport6(query, sizeof query);
+        SendDeviceQuery(code);
     }
 }

@@ -16,6 +16,7 @@
 #include "T860Util/Floopcount.h"
 #include "T860Util/Main.h"
 #include "T860Util/SettingsView.h"
+#include "T860Util/Sync.h"
 #include "T860Util/Xtest.h"
 #include "lib/Utils.h"
 #include "platform/hid/VirtualBus.h"
@@ -103,8 +104,10 @@ int main(int argc, char** argv) {
             ScheduleScreenshot(mainWindow, QString::fromLocal8Bit(effects.screenshotFile.c_str()));
         }
         app.exec();
-        // Device access ends before the windows its threads reach go away.
+        // Device access ends before the windows its threads reach go away; a
+        // read thread still waiting for the window thread is let go.
         mainWindow.FormClose();
+        CloseSyncCalls(&mainWindow);
         frmFloopCount = nullptr;
         frmCalibrate = nullptr;
         frmXTest = nullptr;
@@ -113,5 +116,6 @@ int main(int argc, char** argv) {
     } catch (...) {
         ShowExceptionMessage("");
     }
+    JoinDriverIOThreads();
     return 0;
 }

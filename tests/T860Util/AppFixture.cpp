@@ -9,6 +9,7 @@
 
 #include "DriverInterface/DriverIO.h"
 #include "T860Util/DeviceStatus.h"
+#include "T860Util/Sync.h"
 #include "lib/Utils.h"
 
 Report64 Report(std::initializer_list<uint8_t> bytes) {
@@ -88,16 +89,25 @@ void AppFixture::CreateWindows(bool waitConnected) {
     if (waitConnected) {
         ASSERT_TRUE(PumpUntil([] { return DeviceStatus.InfoReceived == kInfoAll; }))
             << "connection handshake";
-        // The reply to "M?" comes after the four queries were queued.
-        ASSERT_TRUE(PumpUntil(
-            [this] { return main_->cbInputDevices->checkState() != Qt::PartiallyChecked; }));
+        // The last label refresh and the reply to "M?" go through the window
+        // thread; a test starts once no hand-over is waiting any more.
+        ASSERT_TRUE(PumpUntil([this] {
+            char info[kDeviceInfoCapacity];
+            FormatDeviceInfo(DeviceStatus, info, kDeviceInfoCapacity);
+            return main_->lbInfo->text() == QString::fromLatin1(info) &&
+                   main_->cbInputDevices->checkState() != Qt::PartiallyChecked;
+        }));
+        Pump(20);
     }
 }
 
 void AppFixture::TearDown() {
     if (main_) {
+        // Without a connection callback the stop does not wait for the window
+        // thread to take the disconnection notice.
+        SetConnectCallback6(nullptr);
         main_->FormClose();
-        Pump(10);
+        CloseSyncCalls(main_.get());
     }
     const_cast<platform::hid::VirtualDevice&>(controller_->Device()).SetHandler(controller_.get());
     controller_->Unplug();
@@ -108,6 +118,7 @@ void AppFixture::TearDown() {
     xtest_.reset();
     frmXTest = nullptr;
     main_.reset();
+    JoinDriverIOThreads();
     controller_.reset();
     platform::hid::SelectBackend(nullptr);
 }

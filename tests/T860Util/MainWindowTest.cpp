@@ -50,7 +50,7 @@ protected:
 TEST_F(MainWindow, ConnectsAndShowsTheDeviceInformation) {
     EXPECT_EQ(main_->windowTitle(), "BFT860 TouchScreen Utilities");
     EXPECT_EQ(main_->Label1->text(), "Connected");
-    EXPECT_EQ(main_->lbInfo->text(),
+    EXPECT_EQ(main_->lbInfo->text().toStdString(),
               "Driver Version: 2.6.0.1187, Model Number: 860\n"
               "Firmware Version: 3.12, Serial Number: 86012345");
     EXPECT_EQ(main_->edVID->text(), "2F7A");
@@ -137,9 +137,9 @@ TEST_F(MainWindow, ALateReplyIsAFailureAlthoughTheControllerActed) {
     main_->btnRestoreDefaults->click();
     ASSERT_EQ(ui_.messages.size(), 1u);
     EXPECT_EQ(ui_.messages[0].Text, "Failed to restore defaults.");
-    EXPECT_EQ(controller_->ReportMode(), controller_->Config().reportMode);
     ASSERT_TRUE(PumpUntil([] { return DeviceStatus.RestoreDefaultsDone.load(); }))
         << "the reply came, too late";
+    EXPECT_EQ(controller_->ReportMode(), controller_->Config().reportMode) << "restored";
 }
 
 TEST_F(MainWindow, StreamStatusShowsOneOfItsThreeMessages) {
@@ -173,10 +173,13 @@ TEST_F(MainWindow, ContinuousStreamTogglesFromOff) {
 TEST_F(MainWindow, InputDevicesBoxSendsAndShowsTheAnswer) {
     recorder_->Clear();
     main_->cbInputDevices->click();  // on -> asks for off
-    ASSERT_TRUE(PumpUntil([this] { return main_->cbInputDevices->checkState() == Qt::Unchecked; }));
-    EXPECT_FALSE(controller_->InputDevicesOn());
+    ASSERT_TRUE(PumpUntil([this] { return !controller_->InputDevicesOn(); }));
+    Pump(300);  // the answer comes back through the read thread and the window thread
+    EXPECT_EQ(main_->cbInputDevices->checkState(), Qt::Unchecked);
     main_->cbInputDevices->click();
-    ASSERT_TRUE(PumpUntil([this] { return main_->cbInputDevices->checkState() == Qt::Checked; }));
+    ASSERT_TRUE(PumpUntil([this] { return controller_->InputDevicesOn(); }));
+    Pump(300);
+    EXPECT_EQ(main_->cbInputDevices->checkState(), Qt::Checked);
     const auto sent = recorder_->Sent(6);
     ASSERT_EQ(sent.size(), 2u) << "the box set by a reply sends nothing";
     EXPECT_EQ(Hex(sent[0], 4), "06 54 01 6D");
@@ -187,11 +190,12 @@ TEST_F(MainWindow, CalibrateButtonAndPanStartCalibrationOnlyWhenNotCalibrating) 
     recorder_->Clear();
     main_->OnPanGesture();
     ASSERT_TRUE(PumpUntil([] { return DeviceStatus.Calibrating.load(); }));
-    EXPECT_EQ(Hex(recorder_->Sent(6)[0], 5), "06 43 02 21 01");
+    EXPECT_EQ(Hex(recorder_->Sent(6).at(0), 5), "06 43 02 21 01");
     main_->OnPanGesture();  // while calibrating: nothing
     Pump(20);
     EXPECT_EQ(recorder_->Sent(6).size(), 1u);
     main_->btnCalibrate->click();  // stops it
+    ASSERT_TRUE(PumpUntil([this] { return recorder_->Sent(6).size() == 2; }));
     EXPECT_EQ(Hex(recorder_->Sent(6)[1], 5), "06 43 02 21 00");
 }
 
@@ -227,11 +231,26 @@ TEST_F(MainWindow, EnterClicksCalibrateAndEscapeTheFirstVisibleCancelButton) {
     recorder_->Clear();
     main_->edVID->setFocus();
     QTest::keyClick(main_->edVID, Qt::Key_Return);
-    ASSERT_FALSE(recorder_->Sent(6).empty());
+    ASSERT_TRUE(PumpUntil([this] { return !recorder_->Sent(6).empty(); }));
     EXPECT_EQ(Hex(recorder_->Sent(6)[0], 4), "06 43 02 21");
     QTest::keyClick(main_->edVID, Qt::Key_Escape);
     EXPECT_EQ(frmXTest->TestMode, 2) << "X Multi Test";
     frmXTest->close();
+}
+
+class NoDevice : public AppFixture {};
+
+TEST_F(NoDevice, StartsGreyAndCommandsReportFailure) {
+    controller_->Unplug();
+    CreateWindows(false);
+    Pump(200);
+    EXPECT_TRUE(main_->Label1->text().isEmpty());
+    EXPECT_EQ(main_->cbInputDevices->checkState(), Qt::PartiallyChecked);
+    main_->btnRestoreDefaults->click();
+    main_->btnGetStreamStatus->click();
+    ASSERT_EQ(ui_.messages.size(), 2u);
+    EXPECT_EQ(ui_.messages[0].Text, "Failed to restore defaults.");
+    EXPECT_EQ(ui_.messages[1].Text, "Failed to read stream status.");
 }
 
 }  // namespace
