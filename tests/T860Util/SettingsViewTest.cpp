@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTest>
@@ -23,8 +24,11 @@
 
 #include "DriverInterface/DriverIO.h"
 #include "Simulator/VirtualController.h"
+#include "T860Util/DeviceStatus.h"
+#include "T860Util/Dispatch.h"
 #include "T860Util/Main.h"
 #include "T860Util/SettingsView.h"
+#include "T860Util/Sync.h"
 #include "platform/hid/VirtualBus.h"
 #include "tests/T860Util/ScriptedUi.h"
 #include "tests/support/TempConfigHome.h"
@@ -145,7 +149,9 @@ bool PumpUntil(const std::function<bool()>& condition, int timeoutMs = 3000) {
 
 class SettingsViewTest : public ::testing::Test {
 protected:
-    SettingsViewTest() {
+    // Device access is started by the main window, as in the program, or by
+    // the test itself with the same dispatch (no connection handshake then).
+    explicit SettingsViewTest(bool withMainWindow = false) {
         ResetChannel(SettingsChannel0);
         ResetChannel(SettingsChannel6);
         platform::hid::SelectBackend(&bus);
@@ -154,14 +160,29 @@ protected:
         config.touchReportsPerSecond = 0;
         controller = std::make_unique<VirtualController>(bus, config);
         controller->Plug();
-        main = std::make_unique<TfrmMain>();  // starts device access, as in the program
+        if (withMainWindow) {
+            main = std::make_unique<TfrmMain>();
+        } else {
+            SetReportCallback0(OnChannel0Report);
+            SetReportCallback6(OnChannel6Report);
+            StartDriverIO();
+        }
         view = std::make_unique<TfrmSettingsView>();
     }
     ~SettingsViewTest() override {
-        view.reset();  // releases a read thread waiting to hand over to it
-        main->FormClose();
+        // As the program ends: a read thread still waiting for the window
+        // thread is let go before the threads are joined.
+        if (main) {
+            main->FormClose();
+            CloseSyncCalls(main.get());
+        } else {
+            StopDriverIO();
+        }
+        view.reset();
         JoinDriverIOThreads();
         main.reset();
+        SetReportCallback0(nullptr);
+        SetReportCallback6(nullptr);
         controller->Unplug();
         controller.reset();
         platform::hid::SelectBackend(nullptr);
@@ -368,7 +389,12 @@ TEST_F(SettingsViewTest, EchoesRewriteOneValueInsideTheBlock) {
     EXPECT_EQ(SettingsChannel6.settingsData[1021], 7);
 }
 
-TEST_F(SettingsViewTest, CtrlShiftTFillsBothTreesFromTheirChannels) {
+class SettingsViewWithMainWindow : public SettingsViewTest {
+protected:
+    SettingsViewWithMainWindow() : SettingsViewTest(true) {}
+};
+
+TEST_F(SettingsViewWithMainWindow, CtrlShiftTFillsBothTreesFromTheirChannels) {
     QKeyEvent keys(QEvent::KeyPress, Qt::Key_T, Qt::ControlModifier | Qt::ShiftModifier);
     ASSERT_TRUE(main->FormKeyDown(&keys));
     EXPECT_TRUE(view->isVisible());
@@ -378,6 +404,10 @@ TEST_F(SettingsViewTest, CtrlShiftTFillsBothTreesFromTheirChannels) {
     EXPECT_EQ(Texts(view->TreeView1).first(), "VersionMajor = 3 ") << "group My stands hidden";
     EXPECT_FALSE(Texts(view->TreeView1).contains("SerialNumber = 86012345 "));
     EXPECT_TRUE(Texts(view->TreeView2).contains("Panel"));
+    EXPECT_TRUE(PumpUntil([&] {
+        return DeviceStatus.InfoReceived == kInfoAll &&
+               main->cbInputDevices->checkState() != Qt::PartiallyChecked;
+    })) << "the main window's own exchange went on beside";
 }
 
 TEST_F(SettingsViewTest, AnEditGoesToItsOwnChannelAndTheEchoShowsIt) {
