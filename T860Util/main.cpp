@@ -20,6 +20,7 @@
 #include "T860Util/Performancestats.h"
 #include "T860Util/Reportmode.h"
 #include "T860Util/Scope.h"
+#include "T860Util/SettingsView.h"
 #include "T860Util/Sync.h"
 #include "T860Util/Xtest.h"
 #include "lib/Utils.h"
@@ -97,6 +98,7 @@ int main(int argc, char** argv) {
         frmReportMode = &reportMode;
         TFrmFeatureReportInputMode featureReportInputMode(&mainWindow);
         frmFeatureReportInputMode = &featureReportInputMode;
+        TfrmSettingsView settingsView;
         TfrmPerformanceStats performanceStats(&mainWindow);
         frmPerformanceStats = &performanceStats;
         TfrmCalibrate calibrate;
@@ -107,8 +109,10 @@ int main(int argc, char** argv) {
         frmScope = &scope;
         TfrmOffscreenMode offscreenMode(&mainWindow);
         frmOffscreenMode = &offscreenMode;
-        for (QWidget* other :
-             std::initializer_list<QWidget*>{&xtest, &calibrate, &floopCount, &scope}) {
+        // Only the main window's closing ends the program.
+        for (QWidget* other : std::initializer_list<QWidget*>{
+                 &xtest, &reportMode, &featureReportInputMode, &settingsView, &performanceStats,
+                 &calibrate, &floopCount, &scope, &offscreenMode}) {
             other->setAttribute(Qt::WA_QuitOnClose, false);
         }
         if (effects.showMainForm) {
