@@ -12,7 +12,7 @@ namespace {
 constexpr uint8_t kSettingFlags = 0x03;
 
 void EncodeValue(const SettingSpec& setting, uint8_t* at) {
-    if (setting.typeCode == kTypeFloat) {
+    if (setting.typeCode == SettingType::FLOAT) {
         PutBigEndianFloat(at, static_cast<float>(setting.value));
         return;
     }
@@ -28,15 +28,15 @@ void EncodeValue(const SettingSpec& setting, uint8_t* at) {
 
 size_t SettingTypeWidth(uint8_t typeCode) {
     switch (typeCode) {
-        case kTypeUInt8:
-        case kTypeSInt8:
+        case SettingType::UINT8:
+        case SettingType::SINT8:
             return 1;
-        case kTypeUInt16:
-        case kTypeSInt16:
+        case SettingType::UINT16:
+        case SettingType::SINT16:
             return 2;
-        case kTypeUInt32:
-        case kTypeSInt32:
-        case kTypeFloat:
+        case SettingType::UINT32:
+        case SettingType::SINT32:
+        case SettingType::FLOAT:
             return 4;
         default:
             return 0;

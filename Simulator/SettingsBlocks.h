@@ -8,16 +8,7 @@
 #include <cstdint>
 #include <span>
 
-// Type codes of the descriptor table.
-enum SettingType : uint8_t {
-    kTypeUInt8 = 1,
-    kTypeUInt16 = 2,
-    kTypeUInt32 = 3,
-    kTypeSInt8 = 4,
-    kTypeSInt16 = 5,
-    kTypeSInt32 = 6,
-    kTypeFloat = 7,
-};
+#include "Driver/XlateLib/Settings.h"
 
 // Width of a value of the type; 0 for a code the controller does not know.
 size_t SettingTypeWidth(uint8_t typeCode);

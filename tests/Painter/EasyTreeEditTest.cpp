@@ -8,7 +8,7 @@
 #include <QTest>
 
 #include "tests/Painter/TreeFixture.h"
-#include "tests/support/SettingsBlock.h"
+#include "tests/support/SettingsBlockBuilder.h"
 #include "tests/support/TraceCapture.h"
 
 namespace {
@@ -45,7 +45,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&widget));
     }
 
-    SettingsBlock block;
+    SettingsBlockBuilder block;
 };
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/Painter/TreeFixture.h"
-#include "tests/support/SettingsBlock.h"
+#include "tests/support/SettingsBlockBuilder.h"
 #include "tests/support/TraceCapture.h"
 
 namespace {
@@ -27,7 +27,7 @@ TEST_F(EasyTreeLoad, NewTreeShowsTheDemoListCollapsed) {
 }
 
 TEST_F(EasyTreeLoad, GroupsAndValuesOfEveryType) {
-    SettingsBlock block;
+    SettingsBlockBuilder block;
     block.Add(0x20, 17, SettingType::UINT8, {0xFF})
         .Add(0x20, 5, SettingType::SINT8, {0xFF})
         .Add(0x21, 18, SettingType::UINT16, {0x01, 0x02})
@@ -59,17 +59,17 @@ TEST_F(EasyTreeLoad, GroupsAndValuesOfEveryType) {
 
 TEST_F(EasyTreeLoad, WhereBuildingStops) {
     TraceCapture capture;
-    SettingsBlock empty;
+    SettingsBlockBuilder empty;
     tree.LoadSettings(empty.Table(), empty.Values());
     EXPECT_EQ(tree.Nodes().size(), 1u) << "a zero first descriptor still gives its group";
 
-    SettingsBlock flagged;
+    SettingsBlockBuilder flagged;
     flagged.Add(0x20, 17, SettingType::UINT8, {1}).Add(0x20, 18, SettingType::UINT8, {2}, 0);
     tree.LoadSettings(flagged.Table(), flagged.Values());
     EXPECT_EQ(tree.Nodes().size(), 2u) << "flags 0 end the table";
 
     for (int settings : {MAX_TV_SIZE, MAX_TV_SIZE + 5}) {
-        SettingsBlock block;
+        SettingsBlockBuilder block;
         for (int i = 0; i < settings; ++i) {
             block.Add(0x20, 17, SettingType::UINT8, {static_cast<uint8_t>(i)});
         }
@@ -94,7 +94,7 @@ TEST_F(EasyTreeLoad, WhereBuildingStops) {
 }
 
 TEST_F(EasyTreeLoad, MyGroupIsHiddenAndItsValuesStandAtTheTop) {
-    SettingsBlock block;
+    SettingsBlockBuilder block;
     block.Add(0x10, 17, SettingType::UINT8, {1})
         .Add(0x10, 18, SettingType::UINT8, {2})
         .Add(0x20, 34, SettingType::UINT8, {3});
@@ -120,7 +120,7 @@ TEST_F(EasyTreeLoad, LooseValuesAndTagsOfALongerList) {
 }
 
 TEST_F(EasyTreeLoad, SameStructureKeepsExpansionAndSelection) {
-    SettingsBlock block;
+    SettingsBlockBuilder block;
     block.Add(0x20, 34, SettingType::UINT8, {1}).Add(0x30, 35, SettingType::UINT8, {2});
     SettingDescriptor* table = block.Table();
     Load(table, block.Values());

@@ -203,7 +203,7 @@ TEST(VirtualControllerTest, RestoreDefaultsRestoresSettingsAndReportModeThenSays
     ControllerSession session;
     const auto original = session.controller.SettingsBlockBytes(6);
     // Setting 1 of channel 6 is a UINT16.
-    session.Send(6, {6, 'S', 's', 0, 1, kTypeUInt16, 0, 0x12, 0x34});
+    session.Send(6, {6, 'S', 's', 0, 1, SettingType::UINT16, 0, 0x12, 0x34});
     session.Next(6);
     session.Send(6, {6, 'C', 3, 0x36, kQuietMode >> 8, kQuietMode & 0xFF});
     session.Next(6);

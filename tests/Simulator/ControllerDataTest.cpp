@@ -142,10 +142,10 @@ TEST(VirtualControllerSettingsTest, SetSettingStoresTheValueAndEchoesIt) {
     ControllerSession session;
     const auto before0 = session.controller.SettingsBlockBytes(0);
     const auto before6 = session.controller.SettingsBlockBytes(6);
-    const size_t position = FirstOfType(before6, kTypeFloat);
+    const size_t position = FirstOfType(before6, SettingType::FLOAT);
     const uint8_t value[4] = {0x40, 0x49, 0x0F, 0xDB};  // pi, big-endian
-    session.Send(6, {6, 'S', 's', 0, static_cast<uint8_t>(position), kTypeFloat, 0, value[0],
-                     value[1], value[2], value[3]});
+    session.Send(6, {6, 'S', 's', 0, static_cast<uint8_t>(position), SettingType::FLOAT, 0,
+                     value[0], value[1], value[2], value[3]});
     const Report echo = session.Next(6);
     EXPECT_EQ(echo.Data()[0], 'S');
     EXPECT_EQ(echo.Data()[2], 's');
@@ -167,9 +167,9 @@ TEST(VirtualControllerSettingsTest, SetSettingRefusesWrongTypesAndPositions) {
     ControllerSession session;
     const auto before = session.controller.SettingsBlockBytes(0);
     const size_t count = Parse(before).settings;
-    const size_t uint8Position = FirstOfType(before, kTypeUInt8);
-    session.Send(0,
-                 {0, 'S', 's', 0, static_cast<uint8_t>(uint8Position), kTypeUInt32, 0, 1, 2, 3, 4});
+    const size_t uint8Position = FirstOfType(before, SettingType::UINT8);
+    session.Send(0, {0, 'S', 's', 0, static_cast<uint8_t>(uint8Position), SettingType::UINT32, 0, 1,
+                     2, 3, 4});
     session.Send(
         0, {0, 'S', 's', static_cast<uint8_t>(count >> 8), static_cast<uint8_t>(count), 1, 0, 9});
     session.Send(0, {0, 'S', 's', 0xFF, 0xFF, 1, 0, 9});

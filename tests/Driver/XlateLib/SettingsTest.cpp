@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "tests/support/SettingsBlock.h"
+#include "tests/support/SettingsBlockBuilder.h"
 #include "tests/support/TraceCapture.h"
 
 namespace {
@@ -33,7 +33,7 @@ TEST(SettingsCatalogue, NamesAndWidths) {
 
 TEST(SettingsFindByIds, FirstMatchAndItsValueAddress) {
     TraceCapture capture;
-    SettingsBlock block;
+    SettingsBlockBuilder block;
     block.Add(0x10, 17, SettingType::UINT8, {1})
         .Add(0x10, 18, SettingType::FLOAT, {2, 2, 2, 2})
         .Add(kPanel, 34, SettingType::SINT16, {3, 3})
@@ -48,14 +48,14 @@ TEST(SettingsFindByIds, FirstMatchAndItsValueAddress) {
 
     EXPECT_EQ(settingsFindByIds(table, block.Values(), kPanel + 1, 34, &address), -1);
     EXPECT_EQ(address, block.Values() + 5) << "left alone on failure";
-    SettingsBlock empty;
+    SettingsBlockBuilder empty;
     EXPECT_EQ(settingsFindByIds(empty.Table(), empty.Values(), 0, 0), -1);
     EXPECT_EQ(capture.Count(kNotFound), 2);
 }
 
 TEST(SettingsFindByIds, LooksAtNoMoreThan200Descriptors) {
     TraceCapture capture;
-    SettingsBlock block;  // unique pairs: the group changes every 128 settings
+    SettingsBlockBuilder block;  // unique pairs: the group changes every 128 settings
     for (int i = 0; i < kMaxSettingsLookup; ++i) {
         block.Add(static_cast<uint8_t>(0x30 + i / 128), static_cast<uint8_t>(i % 128),
                   SettingType::UINT8, {static_cast<uint8_t>(i)});
@@ -70,7 +70,7 @@ TEST(SettingsFindByIds, LooksAtNoMoreThan200Descriptors) {
 
 TEST(SettingsFindByIds, UnsupportedCodeCountsZeroWideAndTracesEachPass) {
     TraceCapture capture;
-    SettingsBlock block;
+    SettingsBlockBuilder block;
     block.Add(kPanel, 34, SettingType::UINT16, {1, 2})
         .Add(kPanel, 50, 9, {})
         .Add(kPanel, 35, SettingType::UINT8, {3});
@@ -85,7 +85,7 @@ TEST(SettingsFindByIds, UnsupportedCodeCountsZeroWideAndTracesEachPass) {
 
 TEST(SettingsFindByNames, FirstIndexOfEachExactName) {
     TraceCapture capture;
-    SettingsBlock block;
+    SettingsBlockBuilder block;
     block.Add(0x00, 0, SettingType::UINT8, {10})
         .Add(kPanel, 79, SettingType::UINT8, {11})
         .Add(kPanel, 78, SettingType::UINT8, {12})
@@ -104,7 +104,7 @@ TEST(SettingsFindByNames, FirstIndexOfEachExactName) {
 
 TEST(SettingsGet, CopiesBlockBytesAndRefusesNarrowerSettings) {
     TraceCapture capture;
-    SettingsBlock block;
+    SettingsBlockBuilder block;
     block.Add(kPanel, 17, SettingType::UINT16, {0x01, 0x02})
         .Add(kPanel, 18, SettingType::UINT32, {3, 4, 5, 6})
         .Add(kPanel, 19, SettingType::UINT8, {7})
@@ -131,7 +131,7 @@ TEST(SettingsGet, CopiesBlockBytesAndRefusesNarrowerSettings) {
 
 TEST(SettingsSet, StoresBytesTracesMisses) {
     TraceCapture capture;
-    SettingsBlock block;
+    SettingsBlockBuilder block;
     block.Add(kPanel, 34, SettingType::SINT32, {0, 0, 0, 0})
         .Add(kPanel, 35, SettingType::UINT8, {0xAA})
         .Add(kPanel, 36, SettingType::UINT8, {0xBB})

@@ -9,18 +9,18 @@
 
 #include "Driver/XlateLib/Settings.h"
 
-class SettingsBlock {
+class SettingsBlockBuilder {
 public:
     // A setting with its value bytes as the block holds them (device order).
-    SettingsBlock& Add(uint8_t parentId, uint8_t childId, uint8_t typeCode,
-                       std::initializer_list<uint8_t> valueBytes, uint8_t flags = 1) {
+    SettingsBlockBuilder& Add(uint8_t parentId, uint8_t childId, uint8_t typeCode,
+                              std::initializer_list<uint8_t> valueBytes, uint8_t flags = 1) {
         descriptors_.push_back({parentId, childId, typeCode, flags});
         values_.insert(values_.end(), valueBytes);
         return *this;
     }
 
     // The table is closed by an all-zero descriptor unless Unterminated() was called.
-    SettingsBlock& Unterminated() {
+    SettingsBlockBuilder& Unterminated() {
         terminated_ = false;
         return *this;
     }
