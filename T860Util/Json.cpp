@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr size_t kInlineWidth = 100;
+constexpr size_t kInlineWidth = 120;
 
 // Length of the well-formed UTF-8 sequence at text[at], or 0 when it is not
 // one (overlong forms, surrogates and values past U+10FFFF included).
@@ -187,7 +187,7 @@ private:
     char Peek() const { return AtEnd() ? '\0' : text_[at_]; }
 
     bool Fail(const char* message) {
-        error_ = message;
+        error_ = AtEnd() ? std::string("the text ends early: ") + message : message;
         return false;
     }
 
@@ -258,10 +258,7 @@ private:
                 value = JsonValue();
                 return Literal("null");
             case '\0':
-                if (AtEnd()) {
-                    return Fail("the text ends where a value should be");
-                }
-                return Fail("unexpected character");
+                return Fail(AtEnd() ? "a value was expected" : "unexpected character");
             default:
                 return ParseNumber(value);
         }
@@ -280,10 +277,12 @@ private:
                 return Fail("a member name (a string) was expected");
             }
             std::string key;
+            const size_t keyStart = at_;
             if (!ParseString(key)) {
                 return false;
             }
             if (value.Find(key) != nullptr) {
+                at_ = keyStart;
                 return Fail("a member name occurs twice");
             }
             SkipSpace();
@@ -403,7 +402,7 @@ private:
         ++at_;  // the opening quote
         for (;;) {
             if (AtEnd()) {
-                return Fail("the text ends inside a string");
+                return Fail("a string is not closed");
             }
             const char c = text_[at_];
             if (c == '"') {

@@ -106,8 +106,12 @@ void ReportCommand(CommandWords& words, CtlRun& run) {
     report.Heading("Performance statistics");
     report.Add([&] { return GatherPerfStats(run).Text(); });
     report.Heading("Trace, last lines of this run");
-    for (const std::string& line : run.Trace().Lines()) {
+    const std::vector<std::string> traceLines = run.Trace().Lines();
+    for (const std::string& line : traceLines) {
         report.Text() += line + "\n";
+    }
+    if (traceLines.empty()) {
+        report.Text() += "(none)\n";
     }
 
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
