@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "Driver/XlateLib/Settings.h"
 #include "lib/Trace.h"
 
 namespace {
@@ -130,8 +131,8 @@ int ApplySettingEcho(uint8_t (&settingsData)[kSettingsDataSize], const uint8_t* 
 }
 
 void BuildSetSettingReport(uint8_t reportId, int position, uint8_t typeCode, const uint8_t* value,
-                           uint8_t (&report)[kSetSettingReportSize]) {
-    std::memset(report, 0, sizeof report);
+                           uint8_t* report) {
+    std::memset(report, 0, kSetSettingReportSize);
     report[0] = reportId;
     report[1] = 'S';
     report[2] = 's';

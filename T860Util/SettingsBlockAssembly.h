@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "Driver/XlateLib/Settings.h"
+struct SettingDescriptor;
 
 constexpr int kSettingsDataSize = 1024;
 constexpr int kSettingsReportSize = 64;  // incoming, without the report id
@@ -49,9 +49,9 @@ int ApplySettingEcho(uint8_t (&settingsData)[kSettingsDataSize], const uint8_t* 
 
 // The set-setting command for the setting at the position: report id, 'S',
 // 's', position (big-endian), type code, 0, then the value's width in bytes of
-// value (device order); the rest zero.
+// value (device order); the rest of the kSetSettingReportSize bytes zero.
 void BuildSetSettingReport(uint8_t reportId, int position, uint8_t typeCode, const uint8_t* value,
-                           uint8_t (&report)[kSetSettingReportSize]);
+                           uint8_t* report);
 
 bool IsSettingsChunk(const uint8_t* report, int32_t length);
 bool IsSettingEcho(const uint8_t* report, int32_t length);

@@ -8,6 +8,8 @@
 #include <map>
 #include <utility>
 
+#include "Driver/XlateLib/Settings.h"
+
 namespace {
 
 struct TypeInfo {

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 
+#include "Driver/XlateLib/Settings.h"
 #include "T860Util/DeviceStatus.h"
 #include "T860Util/PacketLog.h"
 #include "T860Util/ScopeChannels.h"

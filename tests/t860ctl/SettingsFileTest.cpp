@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "Driver/XlateLib/Settings.h"
 #include "T860Util/SettingsFile.h"
 #include "tests/support/TraceCapture.h"
 
