@@ -1,19 +1,28 @@
 #include "T860Util/SettingsView.h"
 
+#include <QAction>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileDialog>
 #include <QResizeEvent>
 #include <QShowEvent>
 #include <QTreeWidget>
 #include <cstddef>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 
 #include "Driver/XlateLib/Settings.h"
 #include "DriverInterface/DriverIO.h"
 #include "Painter/EasyTreeView.h"
 #include "T860Util/Protocolutils.h"
+#include "T860Util/SettingsFile.h"
 #include "T860Util/Sync.h"
 #include "T860Util/UiSeam.h"
 #include "lib/ByteOrder.h"
 #include "lib/Trace.h"
+#include "platform/Sync.h"
 
 TSettingsChannel SettingsChannel0(0);
 TSettingsChannel SettingsChannel6(6);
@@ -21,51 +30,14 @@ std::atomic<TfrmSettingsView*> frmSettingsView{nullptr};
 
 namespace {
 
-constexpr int kHeaderBytes = 6;  // tableBytes and two more 16-bit words
 constexpr int kTreeIndent = 19;
-
-// Block chunk reply.
-constexpr int kChunkNumber = 3;
-constexpr int kChunkCount = 4;
-constexpr int kChunkOffset = 5;
-constexpr int kChunkData = 7;
-constexpr int kChunkLengthBase = 4;  // L counts the chunk number, count and offset too
-
-// Setting echo reply.
-constexpr int kEchoPosition = 4;
-constexpr int kEchoValue = 10;
-
-// Set-setting command.
-constexpr int kSetPosition = 3;
-constexpr int kSetType = 5;
-constexpr int kSetValue = 7;
 
 constexpr char kPointersNotSet[] = "T860Util: settings pointers not initialised!";
 
 std::atomic<bool> viewShowing{false};
 
-uint16_t BigEndian16(const uint8_t* bytes) {
-    return static_cast<uint16_t>((bytes[0] << 8) | bytes[1]);
-}
-
 TSettingsChannel& ChannelOf(int32_t number) {
     return number == 0 ? SettingsChannel0 : SettingsChannel6;
-}
-
-uint16_t TableBytes(const TSettingsChannel& channel) {
-    uint16_t tableBytes;
-    std::memcpy(&tableBytes, channel.settingsData, sizeof tableBytes);
-    return tableBytes;
-}
-
-// Descriptors in the current block: up to the terminator, within tableBytes.
-int DescriptorCount(const TSettingsChannel& channel) {
-    const int inTable = TableBytes(channel) / static_cast<int>(sizeof(SettingDescriptor));
-    int count = 0;
-    while (count < inTable && channel.settingsTable[count].typeCode != 0) {
-        ++count;
-    }
-    return count;
 }
 
 // Window thread: the tree shows settingsData as it is now.
@@ -83,19 +55,12 @@ void ReloadTree(TSettingsChannel& channel) {
 // Window thread: the assembly buffer holds a complete block.
 void TakeBlock(int32_t, int32_t channelNumber) {
     TSettingsChannel& channel = ChannelOf(channelNumber);
-    // A table longer than the buffer would put the value area outside it.
-    if (kHeaderBytes + BigEndian16(channel.assembly) > kSettingsDataSize) {
-        TraceError("T860Util: settings block table larger than settingsData", __FILE__, __LINE__);
+    if (!TakeSettingsBlock(channel.assembly, channel.settingsData)) {
         return;
     }
-    std::memcpy(channel.settingsData, channel.assembly, kSettingsDataSize);
-    for (int word = 0; word < kHeaderBytes; word += 2) {
-        const uint16_t host = BigEndian16(channel.settingsData + word);
-        std::memcpy(channel.settingsData + word, &host, sizeof host);
-    }
     channel.settingsTable =
-        reinterpret_cast<SettingDescriptor*>(channel.settingsData + kHeaderBytes);
-    channel.settingsValues = channel.settingsData + kHeaderBytes + TableBytes(channel);
+        reinterpret_cast<SettingDescriptor*>(channel.settingsData + kSettingsHeaderBytes);
+    channel.settingsValues = channel.settingsData + SettingsValuesOffset(channel.settingsData);
     ReloadTree(channel);
 }
 
@@ -106,28 +71,13 @@ void ApplyEcho(int32_t, int32_t channelNumber) {
         TraceError(kPointersNotSet, __FILE__, __LINE__);
         return;
     }
-    const int position = BigEndian16(channel.echo + kEchoPosition);
-    const int count = DescriptorCount(channel);
-    if (position >= count) {
-        TraceError("T860Util: setting echo beyond the descriptor table", __FILE__, __LINE__);
+    const int position = ApplySettingEcho(channel.settingsData, channel.echo, channel.echoLength);
+    if (position < 0) {
         return;
     }
-    // Counted as an offset: a value past the buffer is never even addressed.
-    std::ptrdiff_t offset = channel.settingsValues - channel.settingsData;
-    for (int before = 0; before < position; ++before) {
-        offset += settingsTypeSize(channel.settingsTable[before].typeCode);
+    if (position < kSettingsEchoPositions) {
+        ++channel.echoes[position];
     }
-    const int width = settingsTypeSize(channel.settingsTable[position].typeCode);
-    if (offset + width > kSettingsDataSize) {
-        TraceError("T860Util: setting echo value beyond settingsData", __FILE__, __LINE__);
-        return;
-    }
-    if (kEchoValue + width > channel.echoLength) {
-        TraceError("T860Util: setting echo shorter than its value", __FILE__, __LINE__);
-        return;
-    }
-    std::memcpy(channel.settingsData + offset, channel.echo + kEchoValue,
-                static_cast<size_t>(width));
     ReloadTree(channel);
 }
 
@@ -136,28 +86,34 @@ void ShowSettingsOverflow(int32_t, int32_t) {
                     MessageIcon::Error, nullptr});
 }
 
+void QueueOnChannel(const TSettingsChannel& channel, const uint8_t* report) {
+    if (channel.reportId == 0) {
+        QueueReport0(0, report, kSetSettingReportSize);
+    } else {
+        QueueReport6(report, kSetSettingReportSize);
+    }
+}
+
+std::string LocalPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
 void HandOver(SyncHandler handler, const TSettingsChannel& channel) {
     SyncCall(frmSettingsView.load(), handler, channel.reportId);
 }
 
 void AssembleChunk(TSettingsChannel& channel, const uint8_t* report, int32_t length) {
-    // An L below 4 wraps to a huge length, which the bounds check refuses.
-    const auto dataLength = static_cast<uint16_t>(report[1] - kChunkLengthBase);
-    const uint16_t offset = BigEndian16(report + kChunkOffset);
-    if (offset + dataLength >= kSettingsDataSize) {
-        HandOver(ShowSettingsOverflow, channel);
-        return;
+    switch (StoreSettingsChunk(channel.assembly, report, length)) {
+        case ChunkResult::Overflow:
+            HandOver(ShowSettingsOverflow, channel);
+            break;
+        case ChunkResult::Complete:
+            HandOver(TakeBlock, channel);
+            break;
+        case ChunkResult::Stored:
+        case ChunkResult::Ignored:
+            break;
     }
-    if (kChunkData + dataLength > length) {
-        TraceError("T860Util: settings chunk longer than its report", __FILE__, __LINE__);
-        return;
-    }
-    std::memcpy(channel.assembly + offset, report + kChunkData, dataLength);
-    // Earlier chunks may come in any order; the last-numbered one ends the block.
-    if (report[kChunkNumber] != report[kChunkCount] - 1) {
-        return;
-    }
-    HandOver(TakeBlock, channel);
 }
 
 void HandOverEcho(TSettingsChannel& channel, const uint8_t* report, int32_t length) {
@@ -236,13 +192,10 @@ const uint8_t* EditedValueAddress(const TSettingsChannel& channel, const TEasyTr
 }  // namespace
 
 void OnSettingsReport(TSettingsChannel& channel, const uint8_t* report, int32_t length) {
-    if (report == nullptr || length < kChunkData) {
-        return;
-    }
     std::lock_guard<std::mutex> guard(channel.handOverLock);
-    if (report[0] == 'N' && report[2] == 'A') {
+    if (IsSettingsChunk(report, length)) {
         AssembleChunk(channel, report, length);
-    } else if (report[0] == 'S' && report[2] == 's') {
+    } else if (IsSettingEcho(report, length)) {
         HandOverEcho(channel, report, length);
     }
 }
@@ -250,7 +203,7 @@ void OnSettingsReport(TSettingsChannel& channel, const uint8_t* report, int32_t 
 bool CommitSetting(const SettingDescriptor* settingsTable, uint8_t* settingsValues,
                    const char* groupName, const char* settingName, const uint8_t* value,
                    uint8_t* report, const uint8_t* editedValue) {
-    std::memset(report, 0, kSetSettingReportSize);
+    std::memset(report, 0, kSetSettingReportSize);  // a refused commit leaves no stale bytes
     if (settingsTable == nullptr || settingsValues == nullptr) {
         TraceError(kPointersNotSet, __FILE__, __LINE__);
         return false;
@@ -265,13 +218,7 @@ bool CommitSetting(const SettingDescriptor* settingsTable, uint8_t* settingsValu
                    __LINE__);
         return false;
     }
-    const uint8_t typeCode = settingsTable[position].typeCode;
-    report[1] = 'S';
-    report[2] = 's';
-    report[kSetPosition] = static_cast<uint8_t>(position >> 8);
-    report[kSetPosition + 1] = static_cast<uint8_t>(position);
-    report[kSetType] = typeCode;
-    std::memcpy(report + kSetValue, value, static_cast<size_t>(settingsTypeSize(typeCode)));
+    BuildSetSettingReport(0, position, settingsTable[position].typeCode, value, report);
     return true;
 }
 
@@ -295,6 +242,14 @@ TfrmSettingsView::TfrmSettingsView(QWidget* parent) : QWidget(parent, Qt::Window
         [this](int userData, const char* group, const char* setting, const uint8_t* value) {
             return OnTreeEdited6(userData, group, setting, value);
         });
+    actSaveSettings = new QAction(QString::fromUtf8("Save Settings\u2026"), this);
+    actLoadSettings = new QAction(QString::fromUtf8("Load Settings\u2026"), this);
+    connect(actSaveSettings, &QAction::triggered, this, &TfrmSettingsView::SaveSettingsClick);
+    connect(actLoadSettings, &QAction::triggered, this, &TfrmSettingsView::LoadSettingsClick);
+    for (QWidget* widget : std::initializer_list<QWidget*>{this, TreeView1, TreeView2}) {
+        widget->setContextMenuPolicy(Qt::ActionsContextMenu);
+        widget->addActions({actSaveSettings, actLoadSettings});
+    }
     resize(562, 438);
     FormResize();
     OpenSyncCalls(this);
@@ -362,11 +317,7 @@ int TfrmSettingsView::OnTreeEdited(TSettingsChannel& channel, const char* groupN
     if (CommitSetting(channel.settingsTable, channel.settingsValues, groupName, settingName, value,
                       report, edited)) {
         report[0] = channel.reportId;
-        if (channel.reportId == 0) {
-            QueueReport0(0, report, kSetSettingReportSize);
-        } else {
-            QueueReport6(report, kSetSettingReportSize);
-        }
+        QueueOnChannel(channel, report);
     }
     std::memcpy(channel.shownData, channel.settingsData, kSettingsDataSize);
     return 0;
@@ -374,4 +325,107 @@ int TfrmSettingsView::OnTreeEdited(TSettingsChannel& channel, const char* groupN
 
 bool SettingsViewShowing() {
     return viewShowing.load();
+}
+
+void TfrmSettingsView::SaveSettingsClick() {
+    SettingsFileContent content;
+    GetDeviceIdentity(content.vendor, content.product);
+    content.hasChannel0 = SettingsChannel0.settingsTable != nullptr;
+    content.hasChannel6 = SettingsChannel6.settingsTable != nullptr;
+    if (!content.hasChannel0 && !content.hasChannel6) {
+        ShowMessage(this, "No settings have arrived from the controller yet.", "Save Settings");
+        return;
+    }
+    const std::optional<QString> path =
+        PromptSaveFileName({this, "Settings files (*.json)|*.JSON", ".json", "T860Settings.json"});
+    if (!path) {
+        return;
+    }
+    if (content.hasChannel0) {
+        content.channel0 = ListBlockSettings(SettingsChannel0.settingsData);
+    }
+    if (content.hasChannel6) {
+        content.channel6 = ListBlockSettings(SettingsChannel6.settingsData);
+    }
+    std::ofstream file(LocalPath(*path), std::ios::binary | std::ios::trunc);
+    if (!(file << WriteSettingsFile(content)) || !file.flush()) {
+        ShowMessageBox({"Could not write " + *path + ".", "Save Settings", MessageButtons::Ok,
+                        MessageIcon::Error, this});
+    }
+}
+
+void TfrmSettingsView::LoadSettingsClick() {
+    QFileDialog dialog(this, "Load Settings", QString(), "Settings files (*.json)");
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (ExecModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return;
+    }
+    const QString path = dialog.selectedFiles().first();
+    std::ifstream file(LocalPath(path), std::ios::binary);
+    std::ostringstream text;
+    SettingsFileContent content;
+    std::string error = "cannot be read";
+    // The whole file is checked before anything is sent.
+    if (!file || !(text << file.rdbuf()) || !ParseSettingsFile(text.str(), content, error)) {
+        ShowMessageBox({path + ": " + QString::fromStdString(error) + "\nNothing was written.",
+                        "Load Settings", MessageButtons::Ok, MessageIcon::Error, this});
+        return;
+    }
+    SettingsLoadSummary summary;
+    if (content.hasChannel0) {
+        LoadChannel(SettingsChannel0, content.channel0, summary);
+    }
+    if (content.hasChannel6) {
+        LoadChannel(SettingsChannel6, content.channel6, summary);
+    }
+    ShowMessage(this, QString::fromStdString(FormatLoadSummary(summary)), "Load Settings");
+}
+
+void TfrmSettingsView::LoadChannel(TSettingsChannel& channel,
+                                   const std::vector<SavedSetting>& saved,
+                                   SettingsLoadSummary& summary) {
+    if (channel.settingsTable == nullptr) {
+        SettingsLoadPlan none;
+        for (const SavedSetting& setting : saved) {
+            none.notFound.push_back(
+                {setting, "channel " + std::to_string(channel.reportId) + " sent no settings"});
+        }
+        RecordSettingMisses(summary, none);
+        return;
+    }
+    const SettingsLoadPlan plan = PlanSettingsLoad(saved, channel.settingsData);
+    RecordSettingMisses(summary, plan);
+    for (const SettingWrite& write : plan.writes) {
+        const bool echoed =
+            SendAndAwaitEcho(channel, write.position, write.wanted.typeCode, write.wanted.value);
+        const int offset = SettingValueOffset(channel.settingsData, write.position);
+        if (!echoed || offset < 0) {
+            RecordSettingWrite(summary, write, WriteOutcome::Unanswered, nullptr);
+            continue;
+        }
+        const bool held = SettingHolds(channel.settingsData, write.position, write.wanted.value);
+        RecordSettingWrite(summary, write, held ? WriteOutcome::Changed : WriteOutcome::Refused,
+                           channel.settingsData + offset);
+    }
+}
+
+bool TfrmSettingsView::SendAndAwaitEcho(TSettingsChannel& channel, int position, uint8_t typeCode,
+                                        const uint8_t* value) {
+    if (position < 0 || position >= kSettingsEchoPositions) {
+        return false;
+    }
+    const uint32_t before = channel.echoes[position];
+    uint8_t report[kSetSettingReportSize];
+    BuildSetSettingReport(channel.reportId, position, typeCode, value, report);
+    QueueOnChannel(channel, report);
+    // The echo is applied by a hand-over to this thread, so the wait handles
+    // them while it waits.
+    QElapsedTimer waited;
+    waited.start();
+    while (channel.echoes[position] == before && waited.elapsed() < kSettingsEchoTimeoutMs) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        platform::Sleep(1);
+    }
+    return channel.echoes[position] != before;
 }

@@ -17,14 +17,20 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <vector>
 
+#include "T860Util/SettingsBlockAssembly.h"
+
+class QAction;
 class QTreeWidget;
 class TEasyTree;
-struct SettingDescriptor;
+struct SettingsLoadSummary;
+struct SavedSetting;
 
-constexpr int kSettingsDataSize = 1024;
-constexpr int kSettingsReportSize = 64;  // incoming, without the report id
-constexpr int kSetSettingReportSize = 65;
+// Positions whose echoes a settings load can wait for.
+constexpr int kSettingsEchoPositions = 200;
+// How long a settings load waits for each setting's echo.
+constexpr int kSettingsEchoTimeoutMs = 1000;
 
 // One channel's settings.
 struct TSettingsChannel {
@@ -38,6 +44,8 @@ struct TSettingsChannel {
     uint8_t* settingsValues = nullptr;
     // settingsData as the tree last read it: shows which setting an edit changed.
     uint8_t shownData[kSettingsDataSize] = {};
+    // Echoes applied, by descriptor position: a load waits for its setting's.
+    uint32_t echoes[kSettingsEchoPositions] = {};
 
     // The read thread's side. The lock is held from a report's arrival until
     // its hand-over has run, so two read threads of one channel (one outliving
@@ -74,6 +82,8 @@ public:
 
     QTreeWidget* TreeView1;  // channel 0, left
     QTreeWidget* TreeView2;  // channel 6, right
+    QAction* actSaveSettings;
+    QAction* actLoadSettings;
 
     void FormShow();
     void FormResize();
@@ -85,12 +95,24 @@ public:
     // The tree of the channel; window thread.
     TEasyTree& TreeOf(const TSettingsChannel& channel) const;
 
+    // The context menu's "Save Settings…" and "Load Settings…": both
+    // channels' blocks to a settings file, and a file's values back to the
+    // controller, one echoed setting at a time, ending with a summary.
+    void SaveSettingsClick();
+    void LoadSettingsClick();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void LoadChannel(TSettingsChannel& channel, const std::vector<SavedSetting>& saved,
+                     SettingsLoadSummary& summary);
+    // Queues the set-setting command and handles hand-overs until the echo
+    // for the position was applied; false when none came in time.
+    bool SendAndAwaitEcho(TSettingsChannel& channel, int position, uint8_t typeCode,
+                          const uint8_t* value);
     int OnTreeEdited(TSettingsChannel& channel, const char* groupName, const char* settingName,
                      const uint8_t* value);
 

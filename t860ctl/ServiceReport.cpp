@@ -1,0 +1,128 @@
+// report FILE: everything support asks for, in one text file. A section the
+// controller does not answer says so, and the rest is still written.
+
+#include <ctime>
+#include <fstream>
+
+#include "DriverInterface/DriverIO.h"
+#include "t860ctl/CtlRun.h"
+
+#if defined(__unix__)
+#include <sys/utsname.h>
+#endif
+
+namespace {
+
+std::string PlatformText() {
+    std::string text;
+#if defined(__unix__)
+    utsname name{};
+    if (uname(&name) == 0) {
+        text = std::string(name.sysname) + " " + name.release + " " + name.machine;
+    }
+#endif
+    if (text.empty()) {
+        text = "unknown";
+    }
+#if defined(__VERSION__)
+    text += "; compiler " __VERSION__;
+#endif
+    return text;
+}
+
+std::string NowText() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    char text[64] = "unknown";
+    if (localtime_r(&now, &local) != nullptr) {
+        std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S %z", &local);
+    }
+    return text;
+}
+
+class ReportWriter {
+public:
+    explicit ReportWriter(CtlRun& run) : run_(run) {}
+
+    void Heading(const std::string& title) { text_ += "\n[" + title + "]\n"; }
+
+    // The section's text, or why it is missing; the first failure is kept.
+    template <typename Section>
+    void Add(Section section) {
+        try {
+            text_ += section();
+        } catch (const CtlFailure& failure) {
+            text_ += std::string("Not available: ") + failure.what() + "\n";
+            if (firstFailure_ == kExitOk) {
+                firstFailure_ = failure.Code();
+                firstMessage_ = failure.what();
+            }
+        }
+    }
+
+    std::string& Text() { return text_; }
+    int FirstFailure() const { return firstFailure_; }
+    const std::string& FirstMessage() const { return firstMessage_; }
+
+private:
+    CtlRun& run_;
+    std::string text_;
+    int firstFailure_ = kExitOk;
+    std::string firstMessage_;
+};
+
+std::string SettingsSection(CtlRun& run, int channel) {
+    uint8_t settingsData[kSettingsDataSize];
+    FetchSettingsOrFail(run, channel, settingsData);
+    return SettingsTable(channel, settingsData);
+}
+
+}  // namespace
+
+void ReportCommand(CommandWords& words, CtlRun& run) {
+    const std::string path = words.RequireOperand("FILE");
+    words.RequireEnd();
+    uint16_t vendor;
+    uint16_t product;
+    GetDeviceIdentity(vendor, product);
+    ReportWriter report(run);
+    report.Text() = "T860 service report\nCreated: " + NowText() +
+                    "\nProgram: t860ctl " T860_VERSION "\nPlatform: " + PlatformText() +
+                    "\nIdentity: vendor id " + HexText(vendor, 4) + ", product id " +
+                    HexText(product, 4) +
+                    (run.Options().simulate ? " (virtual controller)\n" : "\n");
+    report.Heading("Device information");
+    report.Add([&] { return GatherInfo(run).Text(); });
+    report.Heading("Modes");
+    report.Add([&] { return GatherReportMode(run).Text(); });
+    report.Add([&] { return GatherOffscreenMode(run).Text(); });
+    report.Add([&] { return GatherInputMode(run).Text(); });
+    report.Heading("Stream");
+    report.Add([&] { return GatherStreamStatus(run).Text(); });
+    report.Heading("Settings, channel 0");
+    report.Add([&] { return SettingsSection(run, 0); });
+    report.Heading("Settings, channel 6");
+    report.Add([&] { return SettingsSection(run, 6); });
+    report.Heading("Performance statistics");
+    report.Add([&] { return GatherPerfStats(run).Text(); });
+    report.Heading("Trace, last lines of this run");
+    const std::vector<std::string> traceLines = run.Trace().Lines();
+    for (const std::string& line : traceLines) {
+        report.Text() += line + "\n";
+    }
+    if (traceLines.empty()) {
+        report.Text() += "(none)\n";
+    }
+
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    if (!(file << report.Text()) || !file.flush()) {
+        throw CtlFailure(kExitFailed, "cannot write " + path);
+    }
+    CtlFields fields;
+    fields.Add("file", "Service report", path);
+    fields.Add("complete", "Complete", JsonValue::Bool(report.FirstFailure() == kExitOk));
+    run.out += fields.Output(run.Json());
+    if (report.FirstFailure() != kExitOk) {
+        throw CtlFailure(report.FirstFailure(), report.FirstMessage());
+    }
+}

@@ -1,0 +1,55 @@
+#pragma once
+// t860ctl run in-process against a virtual controller on a fresh bus, with a
+// configuration folder of its own.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Simulator/VirtualController.h"
+#include "t860ctl/Ctl.h"
+#include "tests/support/TempConfigHome.h"
+#include "tests/support/VirtualBusFixture.h"
+
+struct CtlResult {
+    int code = -1;
+    std::string out;
+    std::string err;
+};
+
+class CtlOnController : public ::testing::Test {
+protected:
+    CtlOnController() { controller.Plug(); }
+    ~CtlOnController() override { controller.Unplug(); }
+
+    static CtlResult Run(const std::vector<std::string>& args) {
+        CtlResult result;
+        result.code = RunCtl(args, result.out, result.err);
+        return result;
+    }
+
+    std::string PathOf(const std::string& name) const { return (home.Root() / name).string(); }
+
+    static std::string ReadAll(const std::string& path) {
+        std::ifstream file(path, std::ios::binary);
+        std::ostringstream text;
+        text << file.rdbuf();
+        return text.str();
+    }
+
+    static void WriteAll(const std::string& path, const std::string& text) {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+
+    uint32_t OutputReports() const {
+        return controller.OutputReportCount(0) + controller.OutputReportCount(6);
+    }
+
+    TempConfigHome home;
+    SelectedVirtualBus bus;
+    VirtualController controller{bus.bus};
+};
