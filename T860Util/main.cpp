@@ -20,6 +20,7 @@
 #include "T860Util/Performancestats.h"
 #include "T860Util/Reportmode.h"
 #include "T860Util/Scope.h"
+#include "T860Util/SettingsView.h"
 #include "T860Util/Sync.h"
 #include "T860Util/Xtest.h"
 #include "lib/Utils.h"
@@ -99,6 +100,7 @@ int main(int argc, char** argv) {
         frmFeatureReportInputMode = &featureReportInputMode;
         TfrmPerformanceStats performanceStats(&mainWindow);
         frmPerformanceStats = &performanceStats;
+        TfrmSettingsView settingsView;
         TfrmCalibrate calibrate;
         frmCalibrate = &calibrate;
         TfrmFloopCount floopCount;
