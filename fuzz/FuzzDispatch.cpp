@@ -6,7 +6,8 @@
 #include <cstdint>
 
 #include "T860Util/Dispatch.h"
-#include "fuzz/FuzzWindows.h"
+#include "fuzz/EveryWindow.h"
+#include "fuzz/ExactReport.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     OpenEveryWindow();

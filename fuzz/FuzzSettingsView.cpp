@@ -13,7 +13,8 @@
 
 #include "Painter/EasyTreeView.h"
 #include "T860Util/SettingsView.h"
-#include "fuzz/FuzzWindows.h"
+#include "fuzz/EveryWindow.h"
+#include "fuzz/ExactReport.h"
 
 namespace {
 

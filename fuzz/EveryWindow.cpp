@@ -1,9 +1,9 @@
-#include "fuzz/FuzzWindows.h"
+#include "fuzz/EveryWindow.h"
 
 #include <QApplication>
-#include <algorithm>
-#include <cstdlib>
-#include <cstring>
+#include <initializer_list>
+#include <iterator>
+#include <optional>
 
 #include "DriverInterface/DriverIO.h"
 #include "T860Util/Calibrate.h"
@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr int32_t kFullReport = 64;
 constexpr uint16_t kTouchTestModes[] = {2, 128, 512};  // X, Y, offscreen
 
 // Message boxes (a settings chunk that does not fit) are answered at once.
@@ -28,12 +27,12 @@ public:
     int ExecDialog(QDialog&) override { return 0; }
 };
 
-FuzzWindows Open() {
+ProgramWindows Open() {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     static int argc = 1;
-    static char name[] = "t860_fuzz";
+    static char name[] = "t860util";
     static char* argv[] = {name, nullptr};
     new QApplication(argc, argv);
     InstallUiAnswerer(new SilentUi);
@@ -61,8 +60,8 @@ FuzzWindows Open() {
 
 }  // namespace
 
-FuzzWindows& OpenEveryWindow() {
-    static FuzzWindows windows = Open();
+ProgramWindows& OpenEveryWindow() {
+    static ProgramWindows windows = Open();
     return windows;
 }
 
@@ -72,27 +71,4 @@ void SelectTouchTest(uint8_t selector) {
 
 void LetWindowsPaint() {
     QApplication::processEvents();
-}
-
-ExactReport::ExactReport(const uint8_t*& data, size_t& size) {
-    // Mostly whole reports; a set top bit asks for another length.
-    length_ = kFullReport;
-    if (size > 0) {
-        const uint8_t selector = *data++;
-        --size;
-        if ((selector & 0x80) != 0) {
-            length_ = selector & 0x7F;
-        }
-    }
-    bytes_ = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(std::max(length_, 1))));
-    const size_t taken =
-        std::min({size, static_cast<size_t>(kFullReport), static_cast<size_t>(length_)});
-    std::memset(bytes_, 0, static_cast<size_t>(std::max(length_, 1)));
-    std::memcpy(bytes_, data, taken);
-    data += std::min(size, static_cast<size_t>(kFullReport));
-    size -= std::min(size, static_cast<size_t>(kFullReport));
-}
-
-ExactReport::~ExactReport() {
-    std::free(bytes_);
 }
