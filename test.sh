@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds and runs every test: a normal build, then the same tests with
-# AddressSanitizer + UndefinedBehaviorSanitizer, then the libraries without Qt
-# with ThreadSanitizer; and the libraries without Qt cross-built for Windows and
-# run under Wine. Exits non-zero when anything fails.
+# Builds and runs every test: a normal build (without the soak test), a short
+# run of every fuzzing harness, the same tests with AddressSanitizer +
+# UndefinedBehaviorSanitizer and the two-minute soak test, the libraries without
+# Qt cross-built for Windows and run under Wine, then the libraries without Qt
+# with ThreadSanitizer. Exits non-zero when anything fails.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 scripts/install-deps.sh
@@ -10,12 +11,17 @@ scripts/check-format.sh
 
 run_tests() {
     local dir=$1
+    shift
     echo "== Tests in $dir"
-    ctest --test-dir "$dir" --output-on-failure -j"$(nproc)"
+    ctest --test-dir "$dir" --output-on-failure -j"$(nproc)" "$@"
 }
 
 scripts/build.sh build/debug -DCMAKE_BUILD_TYPE=Debug -DT860_WERROR=ON
-run_tests build/debug
+run_tests build/debug -LE soak
+
+# Each harness from its seed corpus for a little while: catches regressions
+# in the handling of hostile input; scripts/fuzz.sh runs them for longer.
+scripts/fuzz.sh 20
 
 export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"

@@ -1,3 +1,5 @@
+#include <atomic>
+#include <cstdio>
 #include <string>
 
 #include "DriverInterface/DriverIO.h"
@@ -13,18 +15,48 @@ using platform::hid::PreparsedData;
 
 namespace {
 
+bool HasCurrentIdentity(const HidAttributes& attributes) {
+    // The identity is read at each comparison, so a change applies to the next one.
+    uint16_t vendor;
+    uint16_t product;
+    GetDeviceIdentity(vendor, product);
+    return attributes.VendorID == vendor && attributes.ProductID == product;
+}
+
+// Interfaces the system holds exclusively (keyboards, mice) refuse access and
+// are no concern of ours. The controller refusing it is: on Linux that means
+// its udev rule is missing, and without a word the technician would see only
+// "Disconnected". Said once per process, since the search repeats every few
+// seconds while the controller stays out of reach.
+void WarnIfControllerDenied(Backend& hid, const std::string& path) {
+    static std::atomic<bool> warned{false};
+    HidAttributes attributes;
+    std::string node;
+    if (warned.load() || !hid.PeekAttributes(path, attributes, node) ||
+        !HasCurrentIdentity(attributes) || warned.exchange(true)) {
+        return;
+    }
+    char message[kTraceLineSize];
+    std::snprintf(message, sizeof message,
+                  "DriverIO: Access denied to the controller at %s; the udev rule "
+                  "70-t860.rules in /usr/lib/udev/rules.d gives the logged-in user access "
+                  "(install it, then re-plug the controller)",
+                  node.c_str());
+    TraceWarning(message, __FILE__, __LINE__);
+}
+
 // Opens one interface and tells whether it is the collection asked for. The
 // handle stays open only on a match.
 HidHandle OpenIfMatching(Backend& hid, const std::string& path, HidCaps& caps, uint16_t usage,
                          uint16_t usagePage, bool overlapped) {
     HidHandle handle = nullptr;
     const OpenStatus opened = hid.Open(path, overlapped, handle);
+    if (opened == OpenStatus::AccessDenied) {
+        WarnIfControllerDenied(hid, path);
+        return nullptr;
+    }
     if (opened != OpenStatus::Ok) {
-        // Interfaces the system holds exclusively (keyboards, mice) refuse
-        // access; they are no concern of ours.
-        if (opened != OpenStatus::AccessDenied) {
-            TraceError("DriverIO: Failed CreateFile", __FILE__, __LINE__);
-        }
+        TraceError("DriverIO: Failed CreateFile", __FILE__, __LINE__);
         return nullptr;
     }
     PreparsedData preparsed = nullptr;
@@ -47,12 +79,7 @@ HidHandle OpenIfMatching(Backend& hid, const std::string& path, HidCaps& caps, u
         return nullptr;
     }
     hid.FreePreparsedData(preparsed);
-    // The identity is read at each comparison, so a change applies to the next one.
-    uint16_t vendor;
-    uint16_t product;
-    GetDeviceIdentity(vendor, product);
-    if (attributes.VendorID == vendor && attributes.ProductID == product && caps.Usage == usage &&
-        caps.UsagePage == usagePage) {
+    if (HasCurrentIdentity(attributes) && caps.Usage == usage && caps.UsagePage == usagePage) {
         return handle;
     }
     hid.Close(handle);

@@ -6,11 +6,31 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
+#include <algorithm>
 
 #include "T860Util/KeyPreview.h"
 #include "T860Util/Protocolutils.h"
 
 TfrmXTest* frmXTest = nullptr;
+
+namespace {
+
+// A touch the controller reports far off the window is drawn where it is, and
+// clipped. Its coordinates are first brought into a range in which a width,
+// a height or a line's run cannot overflow.
+constexpr int kFarOffCanvas = 1 << 20;
+
+int OnCanvasScale(int coordinate) {
+    return std::clamp(coordinate, -kFarOffCanvas, kFarOffCanvas);
+}
+
+QRect CornersToRect(int left, int top, int right, int bottom) {
+    left = OnCanvasScale(left);
+    top = OnCanvasScale(top);
+    return QRect(left, top, OnCanvasScale(right) - left, OnCanvasScale(bottom) - top);
+}
+
+}  // namespace
 
 // The touch canvas over the backing image, with the toolkit's default pen.
 class TfrmXTest::ImageCanvas final : public TouchCanvas {
@@ -21,14 +41,15 @@ public:
     }
     void FillEllipse(int left, int top, int right, int bottom, CanvasColor color) override {
         painter_.setBrush(QColor(color.Red, color.Green, color.Blue));
-        painter_.drawEllipse(QRect(left, top, right - left, bottom - top));
+        painter_.drawEllipse(CornersToRect(left, top, right, bottom));
     }
     void HollowEllipse(int left, int top, int right, int bottom) override {
         painter_.setBrush(Qt::NoBrush);
-        painter_.drawEllipse(QRect(left, top, right - left, bottom - top));
+        painter_.drawEllipse(CornersToRect(left, top, right, bottom));
     }
     void Line(int fromX, int fromY, int toX, int toY) override {
-        painter_.drawLine(fromX, fromY, toX, toY);
+        painter_.drawLine(OnCanvasScale(fromX), OnCanvasScale(fromY), OnCanvasScale(toX),
+                          OnCanvasScale(toY));
     }
     void Text(int x, int y, const char* text) override {
         painter_.setBrush(face_);

@@ -8,38 +8,11 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
-#include <new>
 #include <vector>
 
 #include "DriverInterface/DriverIO.h"
+#include "bench/AllocationCounter.h"
 #include "platform/hid/VirtualBus.h"
-
-namespace {
-
-std::atomic<uint64_t> allocations{0};
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-    ++allocations;
-    if (void* memory = std::malloc(size == 0 ? 1 : size)) {
-        return memory;
-    }
-    throw std::bad_alloc();
-}
-
-// GCC cannot see that the replaced operator new above is what allocated.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void operator delete(void* memory) noexcept {
-    std::free(memory);
-}
-
-void operator delete(void* memory, std::size_t) noexcept {
-    std::free(memory);
-}
-#pragma GCC diagnostic pop
 
 namespace {
 
@@ -115,7 +88,7 @@ private:
 
 void ReportAllocations(benchmark::State& state, uint64_t before, uint64_t reports) {
     const double perReport =
-        static_cast<double>(allocations.load() - before) / static_cast<double>(reports);
+        static_cast<double>(processAllocations.load() - before) / static_cast<double>(reports);
     state.counters["allocs_per_report"] = perReport;
     if (perReport != 0.0) {
         state.SkipWithError("the report path allocated");
@@ -129,7 +102,7 @@ void BM_RoundTripChannel6(benchmark::State& state) {
     std::vector<double> latenciesUs;
     latenciesUs.reserve(1 << 22);
     uint64_t sent = 0;
-    const uint64_t allocationsBefore = allocations.load();
+    const uint64_t allocationsBefore = processAllocations.load();
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
         QueueReport6(kReport, sizeof kReport);
@@ -154,7 +127,7 @@ void BM_SustainedRateChannel6(benchmark::State& state) {
     // Below the device's input buffer, so that no echo is dropped.
     const uint64_t window = static_cast<uint64_t>(state.range(0));
     uint64_t sent = 0;
-    const uint64_t allocationsBefore = allocations.load();
+    const uint64_t allocationsBefore = processAllocations.load();
     for (auto _ : state) {
         if (sent >= window) {
             WaitForReceived(sent - window + 1);

@@ -69,6 +69,10 @@ public:
     virtual uint32_t GetCaps(PreparsedData data, HidCaps& caps) = 0;
     virtual void FreePreparsedData(PreparsedData data) = 0;
     virtual void Close(HidHandle handle) = 0;
+    // The USB ids of an interface without opening it, and the device node a
+    // technician would give access to; for an interface that refused to open.
+    virtual bool PeekAttributes(const std::string& path, HidAttributes& attributes,
+                                std::string& node) = 0;
 
     // Reads one input report (report id byte first) into buffer. Ends early,
     // as Cancelled, when cancel is set (the event is not consumed). An unplugged

@@ -205,6 +205,23 @@ OpenStatus HidrawBackend::Open(const std::string& path, bool /*overlapped*/, Hid
     return OpenStatus::Ok;
 }
 
+bool HidrawBackend::PeekAttributes(const std::string& path, HidAttributes& attributes,
+                                   std::string& node) {
+    // sysfs is readable by everyone, even where the node itself is not.
+    std::string nodeName;
+    size_t index = 0;
+    if (!SplitInterfacePath(path, setup_.devRoot, nodeName, index)) {
+        return false;
+    }
+    const auto found = ReadHidrawNode(setup_.sysfsRoot, nodeName);
+    if (!found) {
+        return false;
+    }
+    attributes = found->attributes;
+    node = setup_.devRoot + "/" + nodeName;
+    return true;
+}
+
 std::shared_ptr<HidrawBackend::Device> HidrawBackend::Find(HidHandle handle) {
     std::lock_guard<std::mutex> guard(handlesLock_);
     const auto found = handles_.find(reinterpret_cast<uintptr_t>(handle));

@@ -57,6 +57,8 @@ public:
     uint32_t GetCaps(PreparsedData data, HidCaps& caps) override;
     void FreePreparsedData(PreparsedData data) override;
     void Close(HidHandle handle) override;
+    bool PeekAttributes(const std::string& path, HidAttributes& attributes,
+                        std::string& node) override;
 
     ReadResult Read(HidHandle handle, uint8_t* buffer, size_t capacity, Event& cancel) override;
     bool Write(HidHandle handle, const uint8_t* report, size_t length, size_t& written) override;

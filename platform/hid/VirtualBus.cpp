@@ -21,6 +21,10 @@ struct Preparsed {
     bool capsFail;
 };
 
+HidAttributes AttributesOf(const VirtualDevice& device) {
+    return {device.VendorID(), device.ProductID(), 0x0100};
+}
+
 struct EnumeratedInterface {
     std::string path;
 };
@@ -219,6 +223,21 @@ OpenStatus VirtualBus::Open(const std::string& path, bool overlapped, HidHandle&
     return OpenStatus::Failed;
 }
 
+bool VirtualBus::PeekAttributes(const std::string& path, HidAttributes& attributes,
+                                std::string& node) {
+    std::lock_guard<std::mutex> guard(lock_);
+    for (const auto& device : devices_) {
+        for (size_t c = 0; c < device->Collections().size(); ++c) {
+            if (PathOf(*device, c) == path) {
+                attributes = AttributesOf(*device);
+                node = "virtual:" + device->Name();
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 std::shared_ptr<VirtualDevice> VirtualBus::LiveDevice(HidHandle handle, size_t& collection) const {
     const auto opened = Find(handle);
     if (!opened) {
@@ -258,9 +277,7 @@ bool VirtualBus::GetAttributes(HidHandle handle, HidAttributes& attributes) {
     if (!device || device->HasFault(c, InterfaceStep::Attributes, nullptr)) {
         return false;
     }
-    attributes.VendorID = device->VendorID();
-    attributes.ProductID = device->ProductID();
-    attributes.VersionNumber = 0x0100;
+    attributes = AttributesOf(*device);
     return true;
 }
 

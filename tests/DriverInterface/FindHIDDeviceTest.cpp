@@ -119,6 +119,34 @@ TEST_F(FindHIDDeviceTest, EachFailingStepIsTracedAndTheSearchGoesOn) {
     }
 }
 
+// The only test in this process that sees the controller refuse access: the
+// warning is given once per process.
+TEST_F(FindHIDDeviceTest, ControllerRefusingAccessIsWarnedOnceNamingNodeAndRule) {
+    platform::hid::PlugDecoys(bus);  // a keyboard that refuses access too
+    auto controller = virtualBus.PlugController("locked");
+    for (size_t collection = 0; collection < controller->Collections().size(); ++collection) {
+        controller->FailStep(collection, InterfaceStep::Open, OpenStatus::AccessDenied);
+    }
+    for (int search = 0; search < 3; ++search) {
+        EXPECT_EQ(Find(kChannel6Usage), nullptr);
+        EXPECT_EQ(Find(kChannel0Usage), nullptr);
+    }
+    ASSERT_EQ(trace.Lines().size(), 1u) << "once, and nothing for the keyboard";
+    const std::string line = trace.Lines()[0];
+    EXPECT_EQ(
+        line.rfind("!WARNING! - DriverIO: Access denied to the controller at virtual:locked;", 0),
+        0u)
+        << line;
+    EXPECT_NE(line.find("70-t860.rules"), std::string::npos) << line;
+    EXPECT_NE(line.find("FindHIDDevice.cpp; LINE:"), std::string::npos) << line;
+
+    controller->ClearFaults();
+    HidHandle handle = Find(kChannel6Usage);
+    EXPECT_NE(handle, nullptr) << "found once access is given";
+    CloseHIDDevice(handle);
+    EXPECT_EQ(trace.Lines().size(), 1u);
+}
+
 TEST_F(FindHIDDeviceTest, EnumerationFailuresEndTheSearch) {
     virtualBus.PlugController();
     bus.FailClassDevs(true);

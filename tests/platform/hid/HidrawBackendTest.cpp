@@ -251,6 +251,24 @@ TEST_F(HidrawFixture, OpenFailuresSayWhetherAccessWasDenied) {
     }
 }
 
+TEST_F(HidrawFixture, PeekReadsTheIdsOfANodeThatRefusesToOpen) {
+    AddNode("hidraw1", kControllerId, descriptors::kController);
+    AddNode("hidraw2", "HID_ID=0003:0000046A:00000011\n", descriptors::kController);
+    HidrawBackend backend(FixtureSetup());
+    refusals_[Path("hidraw1")] = EACCES;
+    HidAttributes attributes;
+    std::string node;
+    ASSERT_TRUE(backend.PeekAttributes(Path("hidraw1#2"), attributes, node));
+    EXPECT_EQ(attributes.VendorID, 0x2F7A);
+    EXPECT_EQ(attributes.ProductID, 0x0006);
+    EXPECT_EQ(node, Path("hidraw1"));
+    ASSERT_TRUE(backend.PeekAttributes(Path("hidraw2#0"), attributes, node));
+    EXPECT_EQ(attributes.VendorID, 0x046A);
+    for (const char* bad : {"hidraw9#0", "hidraw1", "../hidraw1#0"}) {
+        EXPECT_FALSE(backend.PeekAttributes(Path(bad), attributes, node)) << bad;
+    }
+}
+
 TEST_F(HidrawFixture, ReadDeliversOnlyThisCollectionsReports) {
     AddNode("hidraw1", kControllerId, descriptors::kController);
     HidrawBackend backend(FixtureSetup());

@@ -1,0 +1,310 @@
+// Hours on a service bench, compressed into about two minutes: the controller
+// floods both channels with touch packets, camera data and settings echoes
+// while the touch test, the scope and the settings view are open, is
+// unplugged and re-plugged again and again, and takes edits. At the end every
+// edit made after the last re-plug must have come back, and the memory the
+// process holds must not have grown since the end of the first half.
+// Run by the sanitizer pass (ctest label "soak"); T860_SOAK_SECONDS shortens it.
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "DriverInterface/DriverIO.h"
+#include "T860Util/DeviceStatus.h"
+#include "T860Util/Protocolutils.h"
+#include "T860Util/Scope.h"
+#include "T860Util/SettingsView.h"
+#include "T860Util/Sync.h"
+#include "tests/T860Util/AppFixture.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+// Freed memory waits in the sanitizer's quarantine before it is used again; a
+// small quarantine fills within seconds, so that what grows after that is ours.
+extern "C" const char* __asan_default_options() {
+    return "quarantine_size_mb=16";
+}
+#endif
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kReportsPerSecond = 8000;  // per channel: a high-speed endpoint's limit
+constexpr int kReportsPerTick = kReportsPerSecond / 1000;
+constexpr int kConnectedMs = 3000;  // between a reconnection and the next unplug
+constexpr int kFinalEdits = 6;
+
+int SoakSeconds() {
+    const char* seconds = std::getenv("T860_SOAK_SECONDS");
+    return seconds != nullptr && std::atoi(seconds) > 0 ? std::atoi(seconds) : 100;
+}
+
+long ResidentBytes() {
+    long pages = 0;
+    long resident = 0;
+    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) {
+            resident = 0;
+        }
+        std::fclose(statm);
+    }
+    return resident * sysconf(_SC_PAGESIZE);
+}
+
+Report64 XTouch(uint8_t state, float x, float y) {
+    Report64 report = Report({'X', kXLengthOneTouch, state});
+    uint32_t xBits;
+    uint32_t yBits;
+    std::memcpy(&xBits, &x, 4);
+    std::memcpy(&yBits, &y, 4);
+    for (int i = 0; i < 4; ++i) {
+        report[3 + i] = static_cast<uint8_t>(xBits >> (24 - 8 * i));
+        report[7 + i] = static_cast<uint8_t>(yBits >> (24 - 8 * i));
+    }
+    return report;
+}
+
+Report64 CameraData(uint16_t firstPixel, uint8_t code) {
+    Report64 report = Report({'G', 5 + 2 * 28, static_cast<uint8_t>(firstPixel >> 8),
+                              static_cast<uint8_t>(firstPixel), code});
+    for (int i = 0; i < 28; ++i) {
+        report[7 + 2 * i] = static_cast<uint8_t>((firstPixel + i) >> 2);
+        report[8 + 2 * i] = static_cast<uint8_t>(i * 9);
+    }
+    return report;
+}
+
+// The echo of the first setting with the value the controller holds, so that
+// the flood never changes what an edit is checked against.
+Report64 FirstSettingEcho(const VirtualController& controller, int channel) {
+    const std::vector<uint8_t> block = controller.SettingsBlockBytes(channel);
+    const size_t values = 6 + static_cast<size_t>(block[0] << 8 | block[1]);
+    Report64 report = Report({'S', 0, 's', 0, 0, 0});
+    std::copy_n(block.begin() + static_cast<long>(values), 4, report.begin() + 10);
+    return report;
+}
+
+// Sends reports on one channel at kReportsPerSecond, straight onto the bus as
+// the device would, cycling through the given kinds.
+class Flood {
+public:
+    Flood(platform::hid::VirtualBus& bus, const VirtualController& controller, int channel,
+          std::vector<Report64> reports)
+        : reports_(std::move(reports)), thread_([this, &bus, &controller, channel] {
+              Run(bus, controller.Device(), controller.CollectionOf(channel),
+                  static_cast<uint8_t>(channel));
+          }) {}
+    ~Flood() { Stop(); }
+    void Stop() {
+        stop_ = true;
+        if (thread_.joinable()) {
+            thread_.join();
+        }
+    }
+    uint64_t Sent() const { return sent_; }
+
+private:
+    void Run(platform::hid::VirtualBus& bus, const platform::hid::VirtualDevice& device,
+             size_t collection, uint8_t reportId) {
+        uint8_t report[platform::hid::kReportSize] = {reportId};
+        auto tick = Clock::now();
+        size_t next = 0;
+        while (!stop_) {
+            for (int i = 0; i < kReportsPerTick; ++i, next = (next + 1) % reports_.size()) {
+                std::copy(reports_[next].begin(), reports_[next].end(), report + 1);
+                bus.InjectInput(device, collection, report, sizeof report);
+                ++sent_;
+            }
+            tick += std::chrono::milliseconds(1);
+            std::this_thread::sleep_until(tick);
+        }
+    }
+
+    const std::vector<Report64> reports_;
+    std::atomic<bool> stop_{false};
+    std::atomic<uint64_t> sent_{0};
+    std::thread thread_;
+};
+
+class Soak : public AppFixture {
+protected:
+    ControllerConfig Config() const override {
+        ControllerConfig config = AppFixture::Config();
+        config.touchReportsPerSecond = 1000;  // the controller's own, in the report mode set
+        return config;
+    }
+
+    void SetUp() override {
+        AppFixture::SetUp();
+        CreateWindows();
+        scope_ = std::make_unique<TfrmScope>(main_.get());
+        frmScope = scope_.get();
+        view_ = std::make_unique<TfrmSettingsView>();
+        SetReportMode(kReportModeXPackets);
+        xtest_->TestMode = kReportModeXPackets;
+        xtest_->show();
+        scope_->show();
+        view_->show();
+        ASSERT_TRUE(PumpUntil([this] { return GainNode(0) >= 0 && GainNode(6) >= 0; }, 10000))
+            << "both settings blocks";
+    }
+
+    void TearDown() override {
+        floods_.clear();
+        // The view takes hand-overs of its own: a read thread waiting in one
+        // is let go before the threads are joined and the windows go.
+        SetConnectCallback6(nullptr);
+        main_->FormClose();
+        CloseSyncCalls(view_.get());
+        JoinDriverIOThreads();
+        frmScope = nullptr;
+        scope_.reset();
+        view_.reset();
+        AppFixture::TearDown();
+    }
+
+    QTreeWidget* TreeWidget(int channel) const {
+        return channel == 0 ? view_->TreeView1 : view_->TreeView2;
+    }
+
+    // The first "Gain" node of the channel's tree, by its place in the tree; -1 when none.
+    int GainNode(int channel) const {
+        int index = 0;
+        for (QTreeWidgetItemIterator it(TreeWidget(channel)); *it != nullptr; ++it, ++index) {
+            if ((*it)->text(0).startsWith("Gain = ")) {
+                return index;
+            }
+        }
+        return -1;
+    }
+
+    QTreeWidgetItem* NodeAt(int channel, int index) const {
+        QTreeWidgetItemIterator it(TreeWidget(channel));
+        for (int i = 0; i < index && *it != nullptr; ++i) {
+            ++it;
+        }
+        return *it;
+    }
+
+    // Enters value + 256 for the channel's one-byte Gain: the tree stores the
+    // low byte and keeps showing what was typed until the controller's echo
+    // rebuilds it from the block, so "Gain = value " is the acknowledgement.
+    void EditGain(int channel, int value) {
+        QTreeWidgetItem* node = NodeAt(channel, GainNode(channel));
+        ASSERT_NE(node, nullptr);
+        // Through the keyboard, as a technician edits.
+        QTreeWidget* tree = TreeWidget(channel);
+        tree->setCurrentItem(node);
+        QTest::keyClick(tree, Qt::Key_F2);
+        auto* editor = tree->findChild<QLineEdit*>();
+        ASSERT_NE(editor, nullptr);
+        editor->setText(QString::number(value + 256));
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    bool GainShows(int channel, int value) const {
+        const QTreeWidgetItem* node = NodeAt(channel, GainNode(channel));
+        return node != nullptr && node->text(0) == QString("Gain = %1 ").arg(value);
+    }
+
+    // Unplugs the controller until the program has noticed (its read thread
+    // waits 5 s after the failed read) and waits for it to be found again.
+    void Replug() {
+        controller_->Unplug();
+        ASSERT_TRUE(PumpUntil([] { return !DeviceStatus.Connected; }, 10000));
+        Pump(500);
+        controller_->Plug();
+        ASSERT_TRUE(PumpUntil([] { return DeviceStatus.Connected.load(); }, 15000))
+            << "found again by a restart";
+    }
+
+    void StartFloods() {
+        const std::vector<Report64> channel6 = {
+            XTouch(1, 8000, 8000),      XTouch(2, 16000, 12000),
+            CameraData(0, 70),          XTouch(2, 24000, 16000),
+            XTouch(3, 24000, 16000),    CameraData(28, 70),
+            Report({'Y', 0, 1, 0, 10}), CameraData(500, 80),
+            XTouch(1, 30000, 30000),    XTouch(3, 30000, 30000),
+            CameraData(56, 60),         Report({'O', 0}),
+            XTouch(1, 100, 32000),      XTouch(3, 100, 32000),
+            CameraData(84, 70),         FirstSettingEcho(*controller_, 6),
+        };
+        Report64 floop = Report({'T', 6});
+        std::memcpy(floop.data() + 2, "F loop", 6);
+        const std::vector<Report64> channel0 = {
+            floop,
+            FirstSettingEcho(*controller_, 0),
+            Report({'Z', 1, 2, 3}),
+            Report({'C', 0x40, 0x80}),
+        };
+        floods_.push_back(std::make_unique<Flood>(bus_, *controller_, 6, channel6));
+        floods_.push_back(std::make_unique<Flood>(bus_, *controller_, 0, channel0));
+    }
+
+    std::unique_ptr<TfrmScope> scope_;
+    std::unique_ptr<TfrmSettingsView> view_;
+    std::vector<std::unique_ptr<Flood>> floods_;
+};
+
+TEST_F(Soak, FloodReplugsAndEditsLeaveEveryLaterEditAcknowledgedAndMemoryFlat) {
+    const auto soakTime = std::chrono::seconds(SoakSeconds());
+    const auto start = Clock::now();
+    StartFloods();
+    long halfwayResident = 0;
+    int replugs = 0;
+    int edits = 0;
+    while (Clock::now() - start < soakTime) {
+        const auto connectedUntil = Clock::now() + std::chrono::milliseconds(kConnectedMs);
+        while (Clock::now() < connectedUntil) {
+            EditGain(edits % 2 == 0 ? 0 : 6, edits % 200);
+            ++edits;
+            Pump(250);
+        }
+        if (halfwayResident == 0 && Clock::now() - start >= soakTime / 2) {
+            halfwayResident = ResidentBytes();
+        }
+        Replug();
+        ++replugs;
+    }
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    for (const auto& flood : floods_) {
+        RecordProperty("reports_per_second",
+                       static_cast<int>(static_cast<double>(flood->Sent()) / seconds));
+        std::printf("flood: %.0f reports/s\n", static_cast<double>(flood->Sent()) / seconds);
+    }
+    floods_.clear();
+    const long finalResident = ResidentBytes();
+    std::printf("%d re-plugs, %d edits; resident %.1f MB halfway, %.1f MB at the end\n", replugs,
+                edits, halfwayResident / 1e6, finalResident / 1e6);
+
+    // The flood's last reports are handled before the last round of edits.
+    Replug();
+    Pump(500);
+    for (int edit = 0; edit < kFinalEdits; ++edit) {
+        const int channel = edit % 2 == 0 ? 0 : 6;
+        const int value = 201 + edit;
+        EditGain(channel, value);
+        EXPECT_TRUE(PumpUntil([&] { return GainShows(channel, value); }))
+            << "edit " << edit << " on channel " << channel << " acknowledged";
+    }
+    EXPECT_GE(replugs, 2);
+    // Caches fill in the first half; after that the process holds what it held.
+    EXPECT_LE(finalResident - halfwayResident, 8L << 20)
+        << "grew from " << halfwayResident << " to " << finalResident << " bytes";
+}
+
+}  // namespace
