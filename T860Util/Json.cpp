@@ -379,7 +379,7 @@ private:
                 --at_;
                 return Fail("unknown escape");
         }
-        uint32_t code;
+        uint32_t code = 0;
         if (!ParseHex4(code)) {
             return false;
         }
@@ -387,7 +387,7 @@ private:
             return Fail("a low surrogate without a high one");
         }
         if (code >= 0xD800 && code <= 0xDBFF) {
-            uint32_t low;
+            uint32_t low = 0;
             if (text_.substr(at_, 2) != "\\u" || (at_ += 2, !ParseHex4(low)) || low < 0xDC00 ||
                 low > 0xDFFF) {
                 return Fail("a high surrogate without a low one");

@@ -10,63 +10,14 @@
 
 #include "T860Util/KeyPreview.h"
 #include "T860Util/Protocolutils.h"
+#include "T860Util/TouchImageCanvas.h"
 
 TfrmXTest* frmXTest = nullptr;
-
-namespace {
-
-// A touch the controller reports far off the window is drawn where it is, and
-// clipped. Its coordinates are first brought into a range in which a width,
-// a height or a line's run cannot overflow.
-constexpr int kFarOffCanvas = 1 << 20;
-
-int OnCanvasScale(int coordinate) {
-    return std::clamp(coordinate, -kFarOffCanvas, kFarOffCanvas);
-}
-
-QRect CornersToRect(int left, int top, int right, int bottom) {
-    left = OnCanvasScale(left);
-    top = OnCanvasScale(top);
-    return QRect(left, top, OnCanvasScale(right) - left, OnCanvasScale(bottom) - top);
-}
-
-}  // namespace
-
-// The touch canvas over the backing image, with the toolkit's default pen.
-class TfrmXTest::ImageCanvas final : public TouchCanvas {
-public:
-    ImageCanvas(QImage& image, const QColor& face) : painter_(&image), face_(face) {
-        painter_.setBackground(face_);
-        painter_.setBackgroundMode(Qt::OpaqueMode);
-    }
-    void FillEllipse(int left, int top, int right, int bottom, CanvasColor color) override {
-        painter_.setBrush(QColor(color.Red, color.Green, color.Blue));
-        painter_.drawEllipse(CornersToRect(left, top, right, bottom));
-    }
-    void HollowEllipse(int left, int top, int right, int bottom) override {
-        painter_.setBrush(Qt::NoBrush);
-        painter_.drawEllipse(CornersToRect(left, top, right, bottom));
-    }
-    void Line(int fromX, int fromY, int toX, int toY) override {
-        painter_.drawLine(OnCanvasScale(fromX), OnCanvasScale(fromY), OnCanvasScale(toX),
-                          OnCanvasScale(toY));
-    }
-    void Text(int x, int y, const char* text) override {
-        painter_.setBrush(face_);
-        const QString line = QString::fromLatin1(text);
-        const QRect bounds = painter_.fontMetrics().boundingRect(line);
-        painter_.drawText(QRect(x, y, bounds.width() + 2, bounds.height()),
-                          Qt::AlignLeft | Qt::AlignTop, line);
-    }
-
-private:
-    QPainter painter_;
-    QColor face_;
-};
 
 TfrmXTest::TfrmXTest(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
     setWindowTitle("XTest");
     faceColor_ = palette().color(QPalette::Button);
+    imageCanvas_ = std::make_unique<TouchImageCanvas>(faceColor_, font());
     QPalette face = palette();
     face.setColor(QPalette::Window, faceColor_);
     setPalette(face);
@@ -91,6 +42,8 @@ TfrmXTest::TfrmXTest(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Framele
     preview->Attach();
 }
 
+TfrmXTest::~TfrmXTest() = default;
+
 void TfrmXTest::SetMonitor(int left, int top, int width, int height) {
     monitor->setGeometry(left, top, width, height);
     monitorLeft_ = left;
@@ -111,11 +64,10 @@ TouchView TfrmXTest::CurrentView() const {
 void TfrmXTest::DrawLocked(void (*draw)(TouchCanvas&, const TouchView&, void*), void* context) {
     {
         std::lock_guard<std::mutex> guard(canvasLock_);
-        if (canvas_.isNull()) {
+        if (imageCanvas_->IsNull()) {
             return;
         }
-        ImageCanvas canvas(canvas_, faceColor_);
-        draw(canvas, CurrentView(), context);
+        draw(*imageCanvas_, CurrentView(), context);
     }
     RequestRepaint();
 }
@@ -136,11 +88,11 @@ void TfrmXTest::RequestRepaint() {
 
 QImage TfrmXTest::CanvasSnapshot() const {
     std::lock_guard<std::mutex> guard(canvasLock_);
-    return canvas_.copy();
+    return imageCanvas_->Image().copy();
 }
 
 void TfrmXTest::ClearCanvasLocked() {
-    canvas_.fill(faceColor_);
+    imageCanvas_->Clear();
 }
 
 void TfrmXTest::FormShow() {
@@ -186,8 +138,7 @@ void TfrmXTest::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     {
         std::lock_guard<std::mutex> guard(canvasLock_);
-        canvas_ = QImage(size(), QImage::Format_RGB32);
-        ClearCanvasLocked();
+        imageCanvas_->Reset(size());
         width_ = width();
         height_ = height();
     }
@@ -202,5 +153,5 @@ void TfrmXTest::resizeEvent(QResizeEvent* event) {
 void TfrmXTest::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     std::lock_guard<std::mutex> guard(canvasLock_);
-    painter.drawImage(0, 0, canvas_);
+    painter.drawImage(0, 0, imageCanvas_->Image());
 }

@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 
 #include "T860Util/TouchDrawing.h"
@@ -15,11 +16,13 @@
 class QCheckBox;
 class QFrame;
 class QLabel;
+class TouchImageCanvas;
 
 class TfrmXTest : public QWidget {
     Q_OBJECT
 public:
     explicit TfrmXTest(QWidget* parent = nullptr);
+    ~TfrmXTest() override;
 
     QLabel* lbHint;
     QCheckBox* cbAreaCircles;
@@ -55,8 +58,6 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    class ImageCanvas;
-
     TouchView CurrentView() const;
     // Fills the backing image with the window face colour; caller holds the lock.
     void ClearCanvasLocked();
@@ -64,7 +65,7 @@ private:
     void DrawLocked(void (*draw)(TouchCanvas&, const TouchView&, void*), void* context);
 
     mutable std::mutex canvasLock_;  // the canvas lock; taken alone, never with another
-    QImage canvas_;                  // guarded by canvasLock_
+    std::unique_ptr<TouchImageCanvas> imageCanvas_;  // guarded by canvasLock_
     QColor faceColor_;
     std::atomic<bool> visibleForDrawing_{false};
     std::atomic<bool> areaCircles_{false};
