@@ -18,7 +18,7 @@ void EncodeValue(const SettingSpec& setting, uint8_t* at) {
     }
     // Two's complement of the rounded value, cut to the type's width.
     const auto bits = static_cast<uint64_t>(static_cast<int64_t>(std::llround(setting.value)));
-    const size_t width = SettingTypeWidth(setting.typeCode);
+    const size_t width = settingsTypeWidth(setting.typeCode);
     for (size_t i = 0; i < width; ++i) {
         at[i] = static_cast<uint8_t>(bits >> (8 * (width - 1 - i)));
     }
@@ -26,29 +26,12 @@ void EncodeValue(const SettingSpec& setting, uint8_t* at) {
 
 }  // namespace
 
-size_t SettingTypeWidth(uint8_t typeCode) {
-    switch (typeCode) {
-        case SettingType::UINT8:
-        case SettingType::SINT8:
-            return 1;
-        case SettingType::UINT16:
-        case SettingType::SINT16:
-            return 2;
-        case SettingType::UINT32:
-        case SettingType::SINT32:
-        case SettingType::FLOAT:
-            return 4;
-        default:
-            return 0;
-    }
-}
-
 SettingsBlock::SettingsBlock(std::span<const SettingSpec> settings) {
     // How many settings fit, with the table's closing descriptor.
     size_t valueBytes = 0;
     size_t fitting = 0;
     for (const SettingSpec& setting : settings) {
-        const size_t width = SettingTypeWidth(setting.typeCode);
+        const size_t width = settingsTypeWidth(setting.typeCode);
         const size_t needed = kHeaderSize + (fitting + 2) * kDescriptorSize + valueBytes + width;
         if (width == 0 || needed > kCapacity) {
             break;
@@ -71,7 +54,7 @@ SettingsBlock::SettingsBlock(std::span<const SettingSpec> settings) {
         descriptor[2] = setting.typeCode;
         descriptor[3] = kSettingFlags;
         EncodeValue(setting, value);
-        value += SettingTypeWidth(setting.typeCode);
+        value += settingsTypeWidth(setting.typeCode);
     }
 }
 
@@ -86,7 +69,7 @@ const uint8_t* SettingsBlock::Descriptor(size_t position) const {
 size_t SettingsBlock::ValueOffset(size_t position) const {
     size_t offset = kHeaderSize + TableBytes();
     for (size_t i = 0; i < position; ++i) {
-        offset += SettingTypeWidth(Descriptor(i)[2]);
+        offset += settingsTypeWidth(Descriptor(i)[2]);
     }
     return offset;
 }
@@ -130,7 +113,7 @@ bool SettingsBlock::Store(uint16_t position, uint8_t typeCode, const uint8_t* va
     if (position >= count_ || Descriptor(position)[2] != typeCode) {
         return false;
     }
-    const size_t width = SettingTypeWidth(typeCode);
+    const size_t width = settingsTypeWidth(typeCode);
     if (width > available) {
         return false;
     }
@@ -144,7 +127,7 @@ void SettingsBlock::EncodeEcho(uint16_t position, uint8_t* data) const {
         return;
     }
     const uint8_t typeCode = Descriptor(position)[2];
-    const size_t width = SettingTypeWidth(typeCode);
+    const size_t width = settingsTypeWidth(typeCode);
     data[0] = 'S';
     data[1] = static_cast<uint8_t>(8 + width);
     data[2] = 's';

@@ -10,9 +10,6 @@
 
 #include "Driver/XlateLib/Settings.h"
 
-// Width of a value of the type; 0 for a code the controller does not know.
-size_t SettingTypeWidth(uint8_t typeCode);
-
 // One setting as the controller's defaults list it.
 struct SettingSpec {
     uint8_t parentId;  // 16 × group index

@@ -23,7 +23,7 @@ int FirstNameIndex(const char* const* names, int count, const char* name) {
 
 }  // namespace
 
-int settingsTypeSize(uint8_t typeCode) {
+int settingsTypeWidth(uint8_t typeCode) {
     switch (typeCode) {
         case SettingType::UINT8:
         case SettingType::SINT8:
@@ -36,9 +36,16 @@ int settingsTypeSize(uint8_t typeCode) {
         case SettingType::FLOAT:
             return 4;
         default:
-            TraceError("Unsupported data type.", __FILE__, __LINE__);
             return 0;
     }
+}
+
+int settingsTypeSize(uint8_t typeCode) {
+    const int width = settingsTypeWidth(typeCode);
+    if (width == 0) {
+        TraceError("Unsupported data type.", __FILE__, __LINE__);
+    }
+    return width;
 }
 
 int settingsFindByIds(const SettingDescriptor* table, uint8_t* values, int parentId, int childId,

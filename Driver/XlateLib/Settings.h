@@ -50,6 +50,8 @@ std::string settingsChildName(int childId);
 
 // Width in bytes of a type code; 0 (with an error trace) for an unsupported one.
 int settingsTypeSize(uint8_t typeCode);
+// The same without the trace, for callers that check codes they were sent.
+int settingsTypeWidth(uint8_t typeCode);
 
 // Position of the first descriptor with both ids, or -1. On success the value
 // address is stored when asked for (null when values is null); on failure it

@@ -70,7 +70,7 @@ ParsedBlock Parse(const std::vector<uint8_t>& block) {
         ++parsed.settings;
         parsed.groups.insert(block[at]);
         parsed.types.insert(block[at + 2]);
-        parsed.valueBytes += SettingTypeWidth(block[at + 2]);
+        parsed.valueBytes += settingsTypeWidth(block[at + 2]);
     }
     return parsed;
 }
@@ -125,7 +125,7 @@ TEST(VirtualControllerSettingsTest, ChunkOrderIsConfigurableWithTheLastChunkLast
 size_t ValueOffset(const std::vector<uint8_t>& block, size_t position) {
     size_t offset = 6 + BigEndian16(&block[0]);
     for (size_t i = 0; i < position; ++i) {
-        offset += SettingTypeWidth(block[6 + 4 * i + 2]);
+        offset += settingsTypeWidth(block[6 + 4 * i + 2]);
     }
     return offset;
 }
