@@ -27,20 +27,23 @@ QBrush SolidBrush(CanvasColor color) {
 }  // namespace
 
 TouchImageCanvas::TouchImageCanvas(const QColor& face, const QFont& font)
-    : font_(font),
-      face_(face),
+    : face_(face),
       brushes_{{{kFirstDownColor, SolidBrush(kFirstDownColor)},
                 {kOtherDownColor, SolidBrush(kOtherDownColor)},
                 {kFirstUpColor, SolidBrush(kFirstUpColor)},
                 {kOtherUpColor, SolidBrush(kOtherUpColor)}}} {
-    const QFontMetrics metrics(font_);
+    const QFontMetrics metrics(font);
     lineHeight_ = metrics.height();
     for (int i = 0; i < kGlyphCount; ++i) {
         const QChar glyph(kFirstGlyph + i);
-        glyphs_[i].setText(QString(glyph));
-        glyphs_[i].setTextFormat(Qt::PlainText);
-        glyphs_[i].prepare(QTransform(), font_);
-        advances_[i] = metrics.horizontalAdvance(glyph);
+        QImage& image = glyphs_[i];
+        image = QImage(std::max(1, metrics.horizontalAdvance(glyph)), lineHeight_,
+                       QImage::Format_RGB32);
+        image.fill(face);
+        QPainter glyphPainter(&image);
+        glyphPainter.setFont(font);
+        glyphPainter.setPen(Qt::black);
+        glyphPainter.drawText(0, metrics.ascent(), QString(glyph));
     }
 }
 
@@ -59,7 +62,6 @@ void TouchImageCanvas::Reset(const QSize& size) {
         return;
     }
     painter_.begin(&image_);
-    painter_.setFont(font_);
     Clear();
 }
 
@@ -97,21 +99,16 @@ void TouchImageCanvas::Line(int fromX, int fromY, int toX, int toY) {
 }
 
 void TouchImageCanvas::Text(int x, int y, const char* text) {
-    // Glyph by glyph from the prepared ones, on an opaque face-coloured box:
+    // Glyph by glyph from the prepared images, each on the face colour:
     // laying the text out anew for every packet would allocate.
-    int width = 0;
-    for (const char* c = text; *c != '\0'; ++c) {
-        if (*c >= kFirstGlyph && *c <= kLastGlyph) {
-            width += advances_[*c - kFirstGlyph];
-        }
-    }
     x = OnCanvasScale(x);
     y = OnCanvasScale(y);
-    painter_.fillRect(QRect(x, y, width + 2, lineHeight_), face_);
     for (const char* c = text; *c != '\0'; ++c) {
         if (*c >= kFirstGlyph && *c <= kLastGlyph) {
-            painter_.drawStaticText(x, y, glyphs_[*c - kFirstGlyph]);
-            x += advances_[*c - kFirstGlyph];
+            const QImage& glyph = glyphs_[*c - kFirstGlyph];
+            painter_.drawImage(x, y, glyph);
+            x += glyph.width();
         }
     }
+    painter_.fillRect(QRect(x, y, 2, lineHeight_), face_);
 }

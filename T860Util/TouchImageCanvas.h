@@ -1,12 +1,13 @@
 #pragma once
 // The touch test window's backing image as a touch canvas. It keeps one
 // painter open on the image and prepares its brushes and the glyphs of the
-// texts once, so that drawing a touch packet allocates nothing.
+// texts once, so that drawing a touch packet allocates nothing. The glyphs are
+// rendered into small images on the window thread: the toolkit's font engines
+// belong to the thread that made them, and the drawing runs on a read thread.
 
 #include <QBrush>
 #include <QImage>
 #include <QPainter>
-#include <QStaticText>
 #include <array>
 #include <utility>
 
@@ -39,10 +40,8 @@ private:
 
     QImage image_;
     QPainter painter_;
-    QFont font_;
     QBrush face_;
     std::array<std::pair<CanvasColor, QBrush>, 4> brushes_;
-    std::array<QStaticText, kGlyphCount> glyphs_;
-    std::array<int, kGlyphCount> advances_{};
+    std::array<QImage, kGlyphCount> glyphs_;
     int lineHeight_ = 0;
 };
