@@ -4,28 +4,28 @@
 #include "T860Util/Scope.h"
 #include "T860Util/SettingsView.h"
 
-void ShowSettingsView() {
-    TfrmSettingsView* view = frmSettingsView.load();
-    if (view == nullptr) {
-        return;
+namespace {
+
+void Present(QWidget* window) {
+    if (window != nullptr) {
+        window->show();
+        window->raise();
+        window->activateWindow();
     }
-    view->show();
-    view->raise();
-    view->activateWindow();
+}
+
+}  // namespace
+
+void ShowSettingsView() {
+    Present(frmSettingsView.load());
 }
 
 void ShowPerformanceStats() {
-    if (frmPerformanceStats != nullptr) {
-        frmPerformanceStats->show();
-        frmPerformanceStats->raise();
-    }
+    Present(frmPerformanceStats);
 }
 
 void ShowScope() {
-    if (frmScope != nullptr) {
-        frmScope->show();
-        frmScope->raise();
-    }
+    Present(frmScope);
 }
 
 void HandSettingsReport(int channel, const uint8_t* data, int32_t length) {
