@@ -34,7 +34,12 @@ std::string NowText() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     char text[64] = "unknown";
-    if (localtime_r(&now, &local) != nullptr) {
+#ifdef _WIN32
+    const bool converted = localtime_s(&local, &now) == 0;
+#else
+    const bool converted = localtime_r(&now, &local) != nullptr;
+#endif
+    if (converted) {
         std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S %z", &local);
     }
     return text;

@@ -190,6 +190,13 @@ bool Win32Backend::GetAttributes(HidHandle handle, HidAttributes& attributes) {
     return true;
 }
 
+bool Win32Backend::PeekAttributes(const std::string&, HidAttributes&, std::string&) {
+    // Here the system itself holds some collections exclusively, the
+    // controller's digitizer among them, and no setting of the user's changes
+    // that: a refused interface is nothing to report.
+    return false;
+}
+
 uint32_t Win32Backend::GetCaps(PreparsedData data, HidCaps& caps) {
     if (data == nullptr) {
         return kHidpStatusInvalidPreparsedData;

@@ -30,6 +30,8 @@ public:
     OpenStatus Open(const std::string& path, bool overlapped, HidHandle& handle) override;
     bool GetPreparsedData(HidHandle handle, PreparsedData& data) override;
     bool GetAttributes(HidHandle handle, HidAttributes& attributes) override;
+    bool PeekAttributes(const std::string& path, HidAttributes& attributes,
+                        std::string& node) override;
     uint32_t GetCaps(PreparsedData data, HidCaps& caps) override;
     void FreePreparsedData(PreparsedData data) override;
     void Close(HidHandle handle) override;
