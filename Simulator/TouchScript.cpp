@@ -80,56 +80,56 @@ TouchFrame TouchScript::FrameAt(uint32_t index) const {
     return frame;
 }
 
-void EncodeXPacket(const TouchFrame& frame, uint8_t* data) {
-    constexpr size_t kRecordSize = 13;
+namespace {
+
+// The packet's kind and length bytes, then one record per touch from byte 2.
+template <class EncodeRecord>
+void EncodePacket(const TouchFrame& frame, uint8_t* data, char kind, size_t recordSize,
+                  EncodeRecord encodeRecord) {
     std::memset(data, 0, kReportDataSize);
-    data[0] = 'X';
-    data[1] = static_cast<uint8_t>(kRecordSize * frame.count);
+    data[0] = static_cast<uint8_t>(kind);
+    data[1] = static_cast<uint8_t>(recordSize * frame.count);
     for (size_t i = 0; i < frame.count; ++i) {
-        const ScriptTouch& touch = frame.touches[i];
-        uint8_t* record = &data[2 + i * kRecordSize];
+        encodeRecord(frame.touches[i], &data[2 + i * recordSize]);
+    }
+}
+
+uint16_t DeviceUnits16(float fraction) {
+    return static_cast<uint16_t>(std::lround(OnScreen(fraction) * kDeviceUnits));
+}
+
+}  // namespace
+
+void EncodeXPacket(const TouchFrame& frame, uint8_t* data) {
+    EncodePacket(frame, data, 'X', 13, [](const ScriptTouch& touch, uint8_t* record) {
         record[0] = touch.state;
         PutBigEndianFloat(&record[1], OnScreen(touch.x) * kDeviceUnits);
         PutBigEndianFloat(&record[5], OnScreen(touch.y) * kDeviceUnits);
         PutLittleEndian16(&record[9], touch.width);
         PutLittleEndian16(&record[11], touch.height);
-    }
+    });
 }
 
 void EncodeYPacket(const TouchFrame& frame, uint8_t* data) {
-    constexpr size_t kRecordSize = 10;
-    std::memset(data, 0, kReportDataSize);
-    data[0] = 'Y';
-    data[1] = static_cast<uint8_t>(kRecordSize * frame.count);
-    for (size_t i = 0; i < frame.count; ++i) {
-        const ScriptTouch& touch = frame.touches[i];
-        uint8_t* record = &data[2 + i * kRecordSize];
+    EncodePacket(frame, data, 'Y', 10, [](const ScriptTouch& touch, uint8_t* record) {
         record[0] = touch.state;
         record[1] = touch.id;
-        PutLittleEndian16(&record[2],
-                          static_cast<uint16_t>(std::lround(OnScreen(touch.x) * kDeviceUnits)));
-        PutLittleEndian16(&record[4],
-                          static_cast<uint16_t>(std::lround(OnScreen(touch.y) * kDeviceUnits)));
+        PutLittleEndian16(&record[2], DeviceUnits16(touch.x));
+        PutLittleEndian16(&record[4], DeviceUnits16(touch.y));
         PutLittleEndian16(&record[6], touch.width);
         PutLittleEndian16(&record[8], touch.height);
-    }
+    });
     data[22] = static_cast<uint8_t>(frame.count);
 }
 
 void EncodeOffscreenPacket(const TouchFrame& frame, uint8_t* data) {
-    constexpr size_t kRecordSize = 14;
-    std::memset(data, 0, kReportDataSize);
-    data[0] = 'O';
-    data[1] = static_cast<uint8_t>(kRecordSize * frame.count);
-    for (size_t i = 0; i < frame.count; ++i) {
-        const ScriptTouch& touch = frame.touches[i];
-        uint8_t* record = &data[2 + i * kRecordSize];
+    EncodePacket(frame, data, 'O', 14, [](const ScriptTouch& touch, uint8_t* record) {
         record[0] = touch.state;
         record[1] = touch.id;
         PutLittleEndianFloat(&record[2], touch.x);
         PutLittleEndianFloat(&record[6], touch.y);
         PutLittleEndian16(&record[10], touch.width);
         PutLittleEndian16(&record[12], touch.height);
-    }
+    });
     data[30] = static_cast<uint8_t>(frame.count);
 }
