@@ -82,8 +82,9 @@ TEST_F(EngineTest, ConnectedNoticeIsHandedOverBeforeTheFirstReportOfChannel6) {
     EXPECT_EQ(seen[1].kind, Delivery::Channel6Report);
 
     StopDriverIO();
+    // (No count of the read threads' kill traces: a thread that has just
+    // delivered a report may see the stop before it reads again.)
     EXPECT_EQ(ConnectionNotices(), (std::vector<int32_t>{1, 0}));
-    EXPECT_EQ(trace.Count("DriverIO:HidThreadFunc tc->hKillThread signaled"), 2);
 }
 
 TEST_F(EngineTest, FullQueueReadsAsEmptyAfterTheReportThatCatchesUp) {
