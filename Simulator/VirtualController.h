@@ -79,6 +79,9 @@ public:
     // Report mode bits the controller will not take: a set answers (and keeps)
     // the value without them.
     void RefuseReportModeBits(uint16_t mask);
+    // Changes one camera's row of one kind from now on (CameraProfiles::ChangeRow).
+    void ChangeCameraRow(int camera, ScopeKind kind, size_t first, size_t last, double scale,
+                         double offset);
     // Sends any input report on channel 0 or 6; data is what follows the report
     // id, at most 64 bytes.
     void InjectReport(int channel, const uint8_t* data, size_t length);

@@ -28,6 +28,7 @@ const std::map<std::string, CommandFunction> kCommands = {
     {"scope", ScopeCommand},
     {"perf-stats", PerfStatsCommand},
     {"report", ReportCommand},
+    {"baseline", BaselineCommand},
 };
 
 // The identity to look for: the options', else the simulated controller's,

@@ -85,8 +85,12 @@ std::string SettingsSection(CtlRun& run, int channel) {
 }  // namespace
 
 void ReportCommand(CommandWords& words, CtlRun& run) {
+    const std::optional<std::string> baselinePath = words.TakeOption("--baseline");
     const std::string path = words.RequireOperand("FILE");
     words.RequireEnd();
+    // A baseline that cannot be read ends the run before the controller is asked.
+    const std::optional<BaselineContent> baseline =
+        baselinePath ? std::optional(ReadBaselineOrFail(*baselinePath)) : std::nullopt;
     uint16_t vendor;
     uint16_t product;
     GetDeviceIdentity(vendor, product);
@@ -110,6 +114,12 @@ void ReportCommand(CommandWords& words, CtlRun& run) {
     report.Add([&] { return SettingsSection(run, 6); });
     report.Heading("Performance statistics");
     report.Add([&] { return GatherPerfStats(run).Text(); });
+    if (baseline) {
+        report.Heading("Changes since the baseline");
+        report.Add([&] {
+            return FormatComparison(CompareWithNow(run, *baseline, baseline->scans), *baseline);
+        });
+    }
     report.Heading("Trace, last lines of this run");
     const std::vector<std::string> traceLines = run.Trace().Lines();
     for (const std::string& line : traceLines) {
