@@ -9,4 +9,4 @@
 
 // Nothing (and no error) when there is no result yet; false with a message
 // when there is one that cannot be read.
-bool ReadLastAccuracy(std::optional<BaselineAccuracy>& accuracy, std::string& error);
+bool ReadLastAccuracy(std::optional<AccuracySummary>& accuracy, std::string& error);

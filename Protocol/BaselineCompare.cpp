@@ -86,32 +86,25 @@ std::string ProfileLine(const ProfileDifference& profile) {
            (profile.dropped ? "shadow or dirt" : "more ambient light") + ")\n";
 }
 
-std::string AccuracyText(const std::optional<BaselineAccuracy>& accuracy) {
+std::string AccuracyText(const std::optional<AccuracySummary>& accuracy) {
     if (!accuracy) {
         return "none";
     }
-    return Number(accuracy->largestOffsetPx) + " px largest, " + Number(accuracy->meanOffsetPx) +
-           " px mean offset, " + (accuracy->passed ? "passed" : "failed") + " (" + accuracy->date +
+    const AccuracySummaryValues& values = accuracy->Values;
+    return Number(values.LargestOffsetPx) + " px largest, " + Number(values.MeanOffsetPx) +
+           " px mean offset, " + (values.Passed ? "passed" : "failed") + " (" + accuracy->Date +
            ")";
 }
 
-JsonValue AccuracyJson(const std::optional<BaselineAccuracy>& accuracy) {
-    if (!accuracy) {
-        return JsonValue();
-    }
-    JsonValue json = JsonValue::Object();
-    json.Set("date", JsonValue::String(accuracy->date));
-    json.Set("largestOffsetPx", JsonValue::Number(accuracy->largestOffsetPx));
-    json.Set("meanOffsetPx", JsonValue::Number(accuracy->meanOffsetPx));
-    json.Set("largestJitterPx", JsonValue::Number(accuracy->largestJitterPx));
-    json.Set("passed", JsonValue::Bool(accuracy->passed));
-    return json;
+JsonValue AccuracyJson(const std::optional<AccuracySummary>& accuracy) {
+    return accuracy ? AccuracySummaryJson(*accuracy) : JsonValue();
 }
 
 }  // namespace
 
 bool BaselineComparison::AccuracyWorse() const {
-    return accuracyThen && accuracyNow && accuracyThen->passed && !accuracyNow->passed;
+    return accuracyThen && accuracyNow && accuracyThen->Values.Passed &&
+           !accuracyNow->Values.Passed;
 }
 
 bool BaselineComparison::Differs() const {

@@ -48,8 +48,8 @@ struct BaselineComparison {
     std::vector<SettingDifference> settings;
     std::vector<ProfileDifference> profiles;   // every camera and row of the baseline
     std::vector<std::string> missingProfiles;  // in the baseline, not measured now
-    std::optional<BaselineAccuracy> accuracyThen;
-    std::optional<BaselineAccuracy> accuracyNow;
+    std::optional<AccuracySummary> accuracyThen;
+    std::optional<AccuracySummary> accuracyNow;
 
     bool SerialDiffers() const { return serialThen != serialNow; }
     // Accuracy counts when it passed then and fails now.

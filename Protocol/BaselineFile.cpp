@@ -1,7 +1,6 @@
 #include "Protocol/BaselineFile.h"
 
 #include <cmath>
-#include <ctime>
 #include <utility>
 
 namespace {
@@ -42,30 +41,6 @@ public:
                                     FormatJsonNumber(min) + " to " + FormatJsonNumber(max));
         }
         out = static_cast<Integer>(value->AsNumber());
-        return true;
-    }
-
-    bool Number(const char* key, double& out) {
-        const JsonValue* value = Require(key);
-        if (value == nullptr) {
-            return false;
-        }
-        if (!value->IsNumber()) {
-            return Fail(*value, std::string("\"") + key + "\" must be a number");
-        }
-        out = value->AsNumber();
-        return true;
-    }
-
-    bool Bool(const char* key, bool& out) {
-        const JsonValue* value = Require(key);
-        if (value == nullptr) {
-            return false;
-        }
-        if (!value->IsBool()) {
-            return Fail(*value, std::string("\"") + key + "\" must be true or false");
-        }
-        out = value->AsBool();
         return true;
     }
 
@@ -173,21 +148,10 @@ bool ProfilesFromJson(const JsonValue& root, std::vector<BaselineProfile>& profi
     return true;
 }
 
-JsonValue AccuracyJson(const BaselineAccuracy& accuracy) {
-    JsonValue json = JsonValue::Object();
-    json.Set("date", JsonValue::String(accuracy.date));
-    json.Set("largestOffsetPx", JsonValue::Number(accuracy.largestOffsetPx));
-    json.Set("meanOffsetPx", JsonValue::Number(accuracy.meanOffsetPx));
-    json.Set("largestJitterPx", JsonValue::Number(accuracy.largestJitterPx));
-    json.Set("targets", JsonValue::Number(accuracy.targets));
-    json.Set("passed", JsonValue::Bool(accuracy.passed));
-    return json;
-}
-
-bool AccuracyFromJson(const JsonValue& root, std::optional<BaselineAccuracy>& accuracy,
+bool AccuracyFromJson(const JsonValue& root, std::optional<AccuracySummary>& accuracy,
                       std::string& error) {
-    FieldReader rootReader(root, error);
-    const JsonValue* json = rootReader.Require("accuracy");
+    FieldReader reader(root, error);
+    const JsonValue* json = reader.Require("accuracy");
     if (json == nullptr) {
         return false;
     }
@@ -195,19 +159,11 @@ bool AccuracyFromJson(const JsonValue& root, std::optional<BaselineAccuracy>& ac
         accuracy.reset();
         return true;
     }
-    if (!json->IsObject()) {
-        return rootReader.Fail(*json, "\"accuracy\" must be an object or null");
+    AccuracySummary summary;
+    if (!AccuracySummaryFromJson(*json, summary, error)) {
+        return reader.Fail(*json, "\"accuracy\": " + error);
     }
-    FieldReader reader(*json, error);
-    BaselineAccuracy read;
-    if (!reader.String("date", read.date) ||
-        !reader.Number("largestOffsetPx", read.largestOffsetPx) ||
-        !reader.Number("meanOffsetPx", read.meanOffsetPx) ||
-        !reader.Number("largestJitterPx", read.largestJitterPx) ||
-        !reader.Whole("targets", 0, 10000, read.targets) || !reader.Bool("passed", read.passed)) {
-        return false;
-    }
-    accuracy = read;
+    accuracy = std::move(summary);
     return true;
 }
 
@@ -294,7 +250,7 @@ std::string WriteBaselineFile(const BaselineContent& content) {
     for (const BaselineProfile& profile : content.profiles) {
         profiles.Append(ProfileJson(profile));
     }
-    root.Set("accuracy", content.accuracy ? AccuracyJson(*content.accuracy) : JsonValue());
+    root.Set("accuracy", content.accuracy ? AccuracySummaryJson(*content.accuracy) : JsonValue());
     return WriteJson(root);
 }
 
@@ -353,19 +309,4 @@ bool ParseBaselineFile(std::string_view text, BaselineContent& content, std::str
     }
     content = std::move(parsed);
     return true;
-}
-
-std::string UtcNowText() {
-    const std::time_t now = std::time(nullptr);
-    std::tm utc{};
-    char text[32] = "";
-#ifdef _WIN32
-    const bool converted = gmtime_s(&utc, &now) == 0;
-#else
-    const bool converted = gmtime_r(&now, &utc) != nullptr;
-#endif
-    if (converted) {
-        std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-    }
-    return text;
 }

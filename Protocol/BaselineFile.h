@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "Protocol/AccuracyFile.h"
 #include "Protocol/Json.h"
 #include "Protocol/SettingsFile.h"
 
@@ -35,16 +36,6 @@ struct BaselineProfile {
     std::array<double, kBaselinePixels> values{};
 };
 
-// What the accuracy test last found, as far as a baseline keeps it.
-struct BaselineAccuracy {
-    std::string date;
-    double largestOffsetPx = 0;
-    double meanOffsetPx = 0;
-    double largestJitterPx = 0;
-    int targets = 0;
-    bool passed = false;
-};
-
 struct BaselineContent {
     std::string date;  // ISO 8601, UTC
     std::string note;
@@ -59,7 +50,7 @@ struct BaselineContent {
     std::vector<SavedSetting> channel6;
     // Every camera the controller has, each with all four row kinds.
     std::vector<BaselineProfile> profiles;
-    std::optional<BaselineAccuracy> accuracy;
+    std::optional<AccuracySummary> accuracy;  // the last accuracy result, if any
 };
 
 std::string WriteBaselineFile(const BaselineContent& content);
@@ -71,6 +62,3 @@ bool ParseBaselineFile(std::string_view text, BaselineContent& content, std::str
 // The profile of the camera and row kind, or null.
 const BaselineProfile* FindProfile(const std::vector<BaselineProfile>& profiles, int camera,
                                    RowKind kind);
-
-// Now as "2026-12-08T01:55:00Z".
-std::string UtcNowText();

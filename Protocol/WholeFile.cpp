@@ -4,13 +4,15 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <utility>
 
-bool WriteFileWhole(const std::string& path, const std::string& text, std::string& error) {
+bool WriteFileReplacing(const std::string& path, const std::string& text, std::string& error) {
     const std::string temporary = path + ".tmp";
     {
         std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
         file << text;
         if (!file.flush()) {
+            file.close();
             std::remove(temporary.c_str());
             error = "cannot write " + path;
             return false;
@@ -26,11 +28,17 @@ bool WriteFileWhole(const std::string& path, const std::string& text, std::strin
     return true;
 }
 
-bool ReadFileWhole(const std::string& path, std::string& text) {
+bool ReadWholeTextFile(const std::string& path, std::string& text, std::string& error) {
     std::ifstream file(path, std::ios::binary);
     if (!file) {
+        error = "cannot read " + path;
         return false;
     }
-    text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return !file.bad();
+    std::string content{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    if (file.bad()) {
+        error = "cannot read " + path;
+        return false;
+    }
+    text = std::move(content);
+    return true;
 }

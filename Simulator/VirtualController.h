@@ -24,6 +24,7 @@
 
 #include "Simulator/CameraProfiles.h"
 #include "Simulator/SettingsBlocks.h"
+#include "Simulator/TechnicianScript.h"
 #include "Simulator/TouchScript.h"
 #include "platform/hid/VirtualBus.h"
 
@@ -82,6 +83,13 @@ public:
     // Changes one camera's row of one kind from now on (CameraProfiles::ChangeRow).
     void ChangeCameraRow(int camera, ScopeKind kind, size_t first, size_t last, double scale,
                          double offset);
+    // The accuracy test's technician takes over the touch packets from now;
+    // after the script's end no touches come until StopTechnician gives the
+    // packets back to the scripted fingers.
+    void PlayTechnician(std::shared_ptr<const TechnicianScript> script);
+    void StopTechnician();
+    // True while a technician's script still has frames to play.
+    bool TechnicianPlaying() const;
     // Sends any input report on channel 0 or 6; data is what follows the report
     // id, at most 64 bytes.
     void InjectReport(int channel, const uint8_t* data, size_t length);
@@ -126,6 +134,8 @@ private:
     void Run();
     void RunDueCommandsLocked(Clock::time_point now);
     void SendTouchesLocked(Clock::time_point now);
+    // The technician's next frame while one plays, else the scripted fingers'.
+    TouchFrame NextTouchFrameLocked();
     void SendFloopLocked(Clock::time_point now);
     void EndCalibrationLocked(Clock::time_point now);
     Clock::time_point NextWakeLocked(Clock::time_point now) const;
@@ -185,6 +195,9 @@ private:
     SettingsBlock settings6_;
     CameraProfiles profiles_;
     uint32_t touchFrame_ = 0;
+    std::shared_ptr<const TechnicianScript> technician_;
+    bool technicianActive_ = false;  // until the end of the script or StopTechnician
+    uint32_t technicianFrame_ = 0;
     Clock::time_point nextTouch_{};
     Clock::time_point nextFloop_{};
 

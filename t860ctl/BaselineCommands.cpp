@@ -76,17 +76,17 @@ BaselineContent RecordBaseline(CtlRun& run, int scans, const std::string& note) 
     if (!ReadLastAccuracy(content.accuracy, error)) {
         throw CtlFailure(kExitFailed, error);
     }
-    content.date = UtcNowText();
+    content.date = UtcNowIso8601();
     return content;
 }
 
 BaselineContent ReadBaselineOrFail(const std::string& path) {
     std::string text;
-    if (!ReadFileWhole(path, text)) {
-        throw CtlFailure(kExitFailed, "cannot read " + path);
+    std::string error;
+    if (!ReadWholeTextFile(path, text, error)) {
+        throw CtlFailure(kExitFailed, error);
     }
     BaselineContent content;
-    std::string error;
     if (!ParseBaselineFile(text, content, error)) {
         throw CtlFailure(kExitFailed, path + ": " + error + "; nothing was sent to the controller");
     }
@@ -106,7 +106,7 @@ void SaveBaseline(CommandWords& words, CtlRun& run) {
     words.RequireEnd();
     const BaselineContent content = RecordBaseline(run, scans, note);
     std::string error;
-    if (!WriteFileWhole(path, WriteBaselineFile(content), error)) {
+    if (!WriteFileReplacing(path, WriteBaselineFile(content), error)) {
         throw CtlFailure(kExitFailed, error);
     }
     CtlFields fields;

@@ -48,9 +48,9 @@ void DumpSettings(CommandWords& words, CtlRun& run) {
     }
 }
 
-void WriteFileOrFail(const std::string& path, const std::string& text) {
+void WriteFileWhole(const std::string& path, const std::string& text) {
     std::string error;
-    if (!WriteFileWhole(path, text, error)) {
+    if (!WriteFileReplacing(path, text, error)) {
         throw CtlFailure(kExitFailed, error);
     }
 }
@@ -66,7 +66,7 @@ void SaveSettings(CommandWords& words, CtlRun& run) {
         (channel == 0 ? content.channel0 : content.channel6) = ListBlockSettings(settingsData);
     }
     content.hasChannel0 = content.hasChannel6 = true;
-    WriteFileOrFail(path, WriteSettingsFile(content));
+    WriteFileWhole(path, WriteSettingsFile(content));
     CtlFields fields;
     fields.Add("file", "Saved to", path);
     fields.Add("channel0", "Channel 0 settings",
@@ -78,11 +78,11 @@ void SaveSettings(CommandWords& words, CtlRun& run) {
 
 SettingsFileContent ReadSettingsFile(const std::string& path) {
     std::string text;
-    if (!ReadFileWhole(path, text)) {
-        throw CtlFailure(kExitFailed, "cannot read " + path);
+    std::string error;
+    if (!ReadWholeTextFile(path, text, error)) {
+        throw CtlFailure(kExitFailed, error);
     }
     SettingsFileContent content;
-    std::string error;
     if (!ParseSettingsFile(text, content, error)) {
         throw CtlFailure(kExitFailed, path + ": " + error + "; nothing was written");
     }

@@ -38,7 +38,13 @@ BaselineContent TwoCameras() {
         }
     }
     content.profiles[3].values[7] = -12;
-    content.accuracy = BaselineAccuracy{"2026-12-01T09:00:00Z", 3.5, 1.25, 0.5, 9, true};
+    AccuracySummary accuracy;
+    accuracy.Date = "2026-12-01T09:00:00Z";
+    accuracy.SerialNumber = 86012345;
+    accuracy.Screen.WidthPx = 1920;
+    accuracy.Screen.HeightPx = 1080;
+    accuracy.Values = {3.5, 1.25, 0.5, 9, true};
+    content.accuracy = accuracy;
     return content;
 }
 
@@ -73,7 +79,8 @@ TEST(BaselineFile, ReadsBackWhatWasWritten) {
     EXPECT_EQ(read.profiles[3].values[7], -12);
     EXPECT_EQ(read.profiles[5].values[511], 200);
     ASSERT_TRUE(read.accuracy.has_value());
-    EXPECT_EQ(read.accuracy->meanOffsetPx, 1.25);
+    EXPECT_EQ(read.accuracy->Values.MeanOffsetPx, 1.25);
+    EXPECT_EQ(read.accuracy->Screen.WidthPx, 1920);
 
     BaselineContent noAccuracy = written;
     noAccuracy.accuracy.reset();
@@ -95,7 +102,7 @@ TEST(BaselineFile, RefusesWhatItCannotTrustWithLineAndColumn) {
     EXPECT_THAT(Refusal(Replaced(good, "\"type\": \"UINT8\"", "\"type\": \"UINT9\"")),
                 HasSubstr("line 15, column 5: channel6 setting 1: \"type\" must be one of"));
     EXPECT_THAT(Refusal(Replaced(good, "\"passed\": true", "\"passed\": 1")),
-                HasSubstr("\"passed\" must be true or false"));
+                HasSubstr(": \"accuracy\": "));
     // One value of the second profile out of the range of a pixel.
     const size_t secondProfile = good.find("\"camera\": 1", good.find("\"camera\": 1") + 1);
     const std::string outOfRange =
@@ -150,7 +157,7 @@ TEST(BaselineComparison, SettingsByPlaceAndWhatIsGoneOrNew) {
     now.channel6[0].value[0] = 20;
     now.channel6.push_back({"Panel", "X", 0x20, 34, 2, {0x7F, 0xFF}});
     now.profiles.pop_back();
-    now.accuracy->passed = false;
+    now.accuracy->Values.Passed = false;
     const BaselineComparison comparison = CompareBaseline(then, now);
     ASSERT_EQ(comparison.settings.size(), 2u);
     EXPECT_EQ(comparison.settings[0].then, "12");

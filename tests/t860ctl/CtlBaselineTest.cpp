@@ -226,7 +226,7 @@ TEST_F(CtlBaseline, TheLastAccuracyResultGoesInAndComesBackThenAndNow) {
     writeResult("2026-01-01T10:00:00Z", 4, true);
     const std::string path = SaveBaseline();
     ASSERT_TRUE(baseline.accuracy.has_value());
-    EXPECT_EQ(baseline.accuracy->largestOffsetPx, 4);
+    EXPECT_EQ(baseline.accuracy->Values.LargestOffsetPx, 4);
 
     writeResult("2026-06-01T10:00:00Z", 19, false);
     const CtlResult result = Run({"baseline", "compare", path});
