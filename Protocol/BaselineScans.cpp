@@ -1,8 +1,11 @@
 #include "Protocol/BaselineScans.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include "Driver/XlateLib/Settings.h"
+#include "DriverInterface/DriverIO.h"
+#include "Protocol/BaselineAccuracy.h"
 
 int BaselineCameraCount(const std::vector<SavedSetting>& channel6) {
     constexpr int kScopeCameras = 2;
@@ -97,4 +100,41 @@ std::vector<BaselineProfile> TBaselineScans::Profiles() const {
         profiles.push_back(profile);
     }
     return profiles;
+}
+
+void TakeBaselineIdentity(BaselineContent& content, const TDeviceStatus& status) {
+    GetDeviceIdentity(content.vendor, content.product);
+    content.driverVersion = status.DriverVersion;
+    content.modelNumber = status.ModelNumber;
+    const uint16_t firmware = status.FirmwareVersion;
+    content.firmwareVersion = std::to_string(firmware >> 8) + "." + std::to_string(firmware & 0xFF);
+    content.serialNumber = static_cast<uint32_t>(status.SerialNumber.load());
+}
+
+uint8_t RunBaselineScans(TBaselineScans& scans, const std::function<void(uint8_t code)>& take,
+                         const std::function<void(uint32_t ms)>& pause) {
+    using Clock = std::chrono::steady_clock;
+    for (int scan = 0; scan < scans.Scans(); ++scan) {
+        const Clock::time_point roundStart = Clock::now();
+        for (uint8_t code : scans.Channels()) {
+            scans.Begin(scan, code);
+            take(code);
+            if (!scans.Complete()) {
+                return code;
+            }
+        }
+        const auto spent =
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - roundStart);
+        if (scan + 1 < scans.Scans() && spent.count() < kBaselineScanSpacingMs) {
+            pause(static_cast<uint32_t>(kBaselineScanSpacingMs - spent.count()));
+        }
+    }
+    return 0;
+}
+
+bool CompleteBaseline(BaselineContent& content, const TBaselineScans& scans, std::string& error) {
+    content.scans = scans.Scans();
+    content.profiles = scans.Profiles();
+    content.date = UtcNowIso8601();
+    return ReadLastAccuracy(content.accuracy, error);
 }

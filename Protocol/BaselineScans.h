@@ -10,10 +10,13 @@
 // construction.
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "Protocol/BaselineFile.h"
+#include "Protocol/DeviceStatus.h"
 #include "Protocol/ScopeChannels.h"
 
 constexpr int kDefaultBaselineScans = 5;
@@ -63,3 +66,18 @@ private:
     std::vector<bool> present_;  // of the scan begun
     int presentCount_ = 0;
 };
+
+// The identity the program looks for, and the versions and serial number the
+// controller reported.
+void TakeBaselineIdentity(BaselineContent& content, const TDeviceStatus& status);
+
+// Runs the rounds of a recording, rounds kBaselineScanSpacingMs apart:
+// take(code) asks for one profile of the channel just begun and returns once
+// scans.Complete() or it gave up; pause(ms) waits. Returns the channel that
+// did not complete, or 0 when every one did.
+uint8_t RunBaselineScans(TBaselineScans& scans, const std::function<void(uint8_t code)>& take,
+                         const std::function<void(uint32_t ms)>& pause);
+
+// Puts the scans, the last accuracy result and the date into content; false
+// with a message when the accuracy result is there but cannot be read.
+bool CompleteBaseline(BaselineContent& content, const TBaselineScans& scans, std::string& error);

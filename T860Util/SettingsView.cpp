@@ -61,6 +61,7 @@ void TakeBlock(int32_t, int32_t channelNumber) {
     channel.settingsTable =
         reinterpret_cast<SettingDescriptor*>(channel.settingsData + kSettingsHeaderBytes);
     channel.settingsValues = channel.settingsData + SettingsValuesOffset(channel.settingsData);
+    ++channel.blocks;
     ReloadTree(channel);
 }
 

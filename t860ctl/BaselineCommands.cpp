@@ -6,8 +6,6 @@
 #include <chrono>
 #include <thread>
 
-#include "DriverInterface/DriverIO.h"
-#include "Protocol/BaselineAccuracy.h"
 #include "Protocol/BaselineCompare.h"
 #include "Protocol/BaselineScans.h"
 #include "Protocol/WholeFile.h"
@@ -27,56 +25,37 @@ std::optional<int> TakeScans(CommandWords& words) {
     return static_cast<int>(scans);
 }
 
-void ScanProfiles(CtlRun& run, TBaselineScans& scans) {
-    using Clock = std::chrono::steady_clock;
-    for (int scan = 0; scan < scans.Scans(); ++scan) {
-        const Clock::time_point roundStart = Clock::now();
-        for (uint8_t code : scans.Channels()) {
-            scans.Begin(scan, code);
-            ScopeProfile profile;
-            if (!run.Device().CaptureScope(code, profile, kBaselinePixels)) {
-                run.NoAnswer("the scope data request for channel " + std::to_string(code));
-            }
-            scans.StoreValues(0, profile.values, std::min(profile.pixelCount, kBaselinePixels));
-            if (!scans.Complete()) {
-                run.NoAnswer("with all " + std::to_string(kBaselinePixels) +
-                             " pixels of scope channel " + std::to_string(code));
-            }
-        }
-        if (scan + 1 < scans.Scans()) {
-            std::this_thread::sleep_until(roundStart +
-                                          std::chrono::milliseconds(kBaselineScanSpacingMs));
-        }
-    }
-}
-
 }  // namespace
 
 BaselineContent RecordBaseline(CtlRun& run, int scans, const std::string& note) {
     BaselineContent content;
     content.note = note;
     GatherInfo(run);
-    const TDeviceStatus& status = run.Device().Status();
-    GetDeviceIdentity(content.vendor, content.product);
-    content.driverVersion = status.DriverVersion;
-    content.modelNumber = status.ModelNumber;
-    const uint16_t firmware = status.FirmwareVersion;
-    content.firmwareVersion = std::to_string(firmware >> 8) + "." + std::to_string(firmware & 0xFF);
-    content.serialNumber = static_cast<uint32_t>(status.SerialNumber.load());
+    TakeBaselineIdentity(content, run.Device().Status());
     for (int channel : {0, 6}) {
         uint8_t settingsData[kSettingsDataSize];
         FetchSettingsOrFail(run, channel, settingsData);
         (channel == 0 ? content.channel0 : content.channel6) = ListBlockSettings(settingsData);
     }
     TBaselineScans scanner(BaselineCameraCount(content.channel6), scans);
-    ScanProfiles(run, scanner);
-    content.scans = scanner.Scans();
-    content.profiles = scanner.Profiles();
+    const uint8_t incomplete = RunBaselineScans(
+        scanner,
+        [&](uint8_t code) {
+            ScopeProfile profile;
+            if (run.Device().CaptureScope(code, profile, kBaselinePixels)) {
+                scanner.StoreValues(0, profile.values,
+                                    std::min(profile.pixelCount, kBaselinePixels));
+            }
+        },
+        [](uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); });
+    if (incomplete != 0) {
+        run.NoAnswer("with all " + std::to_string(kBaselinePixels) + " pixels of scope channel " +
+                     std::to_string(incomplete));
+    }
     std::string error;
-    if (!ReadLastAccuracy(content.accuracy, error)) {
+    if (!CompleteBaseline(content, scanner, error)) {
         throw CtlFailure(kExitFailed, error);
     }
-    content.date = UtcNowIso8601();
     return content;
 }
 
