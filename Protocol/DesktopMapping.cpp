@@ -371,6 +371,24 @@ MappingVerdict JudgeMapping(const std::vector<TargetSample>& samples, const Desk
     return verdict;
 }
 
+SessionKind SessionKindOf(const char* sessionType, const char* waylandDisplay,
+                          const char* display) {
+    const std::string type = sessionType != nullptr ? sessionType : "";
+    if (type == "wayland") {
+        return SessionKind::Wayland;
+    }
+    if (type == "x11") {
+        return SessionKind::X11;
+    }
+    if (waylandDisplay != nullptr && *waylandDisplay != '\0') {
+        return SessionKind::Wayland;
+    }
+    if (display != nullptr && *display != '\0') {
+        return SessionKind::X11;
+    }
+    return SessionKind::Other;
+}
+
 std::string MatrixValuesText(const AffineMap& map) {
     std::string text;
     for (double value : map.M) {
