@@ -496,22 +496,29 @@ std::string MappingAdvice(const MappingVerdict& verdict, const DesktopLayout& la
         }
         return text;
     }
-    const std::optional<AffineMap> matrix = otherArea ? turnBack : verdict.Calibration;
+    const auto matrixLines = [&](const AffineMap& matrix) {
+        if (session != SessionKind::Wayland) {
+            return "Calibration matrix: " + MatrixValuesText(matrix) + " 0 0 1\n";
+        }
+        return "In /etc/udev/rules.d/99-t860-calibration.rules:\n"
+               "ACTION==\"add|change\", SUBSYSTEM==\"input\", KERNEL==\"event*\", "
+               "ATTRS{idVendor}==\"" +
+               HexId(device.Vendor) + "\", ATTRS{idProduct}==\"" + HexId(device.Product) +
+               "\", ENV{LIBINPUT_CALIBRATION_MATRIX}=\"" + MatrixValuesText(matrix) +
+               "\"\nthen: sudo udevadm control --reload-rules && sudo udevadm trigger, "
+               "and re-plug the touchscreen.\n";
+    };
     if (otherArea) {
         text += "Map the touchscreen to the monitor " + output +
                 " in the desktop's display or touchscreen settings.\n";
-    }
-    if (matrix && !(otherArea && verdict.Turn == Orientation::Normal)) {
-        const std::string rule =
-            "ACTION==\"add|change\", SUBSYSTEM==\"input\", KERNEL==\"event*\", "
-            "ATTRS{idVendor}==\"" +
-            HexId(device.Vendor) + "\", ATTRS{idProduct}==\"" + HexId(device.Product) +
-            "\", ENV{LIBINPUT_CALIBRATION_MATRIX}=\"" + MatrixValuesText(*matrix) + "\"";
-        text += session == SessionKind::Wayland
-                    ? "In /etc/udev/rules.d/99-t860-calibration.rules:\n" + rule +
-                          "\nthen: sudo udevadm control --reload-rules && sudo udevadm trigger, "
-                          "and re-plug the touchscreen.\n"
-                    : "Calibration matrix: " + MatrixValuesText(*matrix) + " 0 0 1\n";
+        if (verdict.Turn != Orientation::Normal && turnBack) {
+            text += "Then set its calibration matrix:\n" + matrixLines(*turnBack);
+        }
+        if (verdict.Calibration) {
+            text += "Or, mapped as it is now:\n" + matrixLines(*verdict.Calibration);
+        }
+    } else if (verdict.Calibration) {
+        text += matrixLines(*verdict.Calibration);
     }
     return text;
 }
