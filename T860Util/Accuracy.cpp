@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -19,7 +18,7 @@
 #include "Protocol/Protocolutils.h"
 #include "T860Util/AccuracyResults.h"
 #include "T860Util/Application.h"
-#include "T860Util/Calibrate.h"
+#include "T860Util/FullScreen.h"
 #include "T860Util/KeyPreview.h"
 #include "lib/Utils.h"
 #include "platform/InputDevices.h"
@@ -93,6 +92,8 @@ TfrmAccuracy::TfrmAccuracy(QWidget* mainWindow)
 
     auto* preview = new KeyPreview(this, [this](QKeyEvent* key) { return FormKeyDown(key); });
     preview->Attach();
+    // After the controls: it takes Alt+F4 from each of them.
+    fullScreen_ = new FullScreenKeeper(this);
     ApplyAccuracyCommandLine();
 }
 
@@ -125,13 +126,7 @@ TfrmAccuracy::~TfrmAccuracy() {
 void TfrmAccuracy::StartTest() {
     SavedReportMode = DeviceStatus.ReportMode & 0xFF;
     SetReportModeByte(kXPacketsReportMode);
-    const QRect bounds = ScreenBoundsNear(QCursor::pos());
-    if (!bounds.isEmpty()) {
-        setGeometry(bounds);
-    }
-    showFullScreen();
-    raise();
-    activateWindow();
+    fullScreen_->Show();
 }
 
 void TfrmAccuracy::FormShow() {
@@ -334,7 +329,8 @@ void TfrmAccuracy::SaveLastResult(const AccuracyResult& result) const {
 
 bool TfrmAccuracy::FormKeyDown(QKeyEvent* key) {
     const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
-    if (key->key() == Qt::Key_Escape || (key->key() == Qt::Key_F4 && mods == Qt::AltModifier)) {
+    // Alt+F4 is the full-screen keeper's: it closes the window.
+    if (key->key() == Qt::Key_Escape && mods == Qt::NoModifier) {
         close();
         return true;
     }

@@ -19,6 +19,7 @@
 class QCheckBox;
 class QLabel;
 class QTimer;
+class FullScreenKeeper;
 class TAccuracyResults;
 
 class TfrmAccuracy : public QWidget {
@@ -39,8 +40,8 @@ public:
     // How long a touch must be held still to be taken.
     uint32_t HoldMs = kDefaultHoldMs;
 
-    // Saves the report mode, asks for X packets and opens the window full
-    // screen on the monitor near the cursor.
+    // Saves the report mode, asks for X packets and opens the window over
+    // the whole monitor under the pointer.
     void StartTest();
     // Starts the run over (after the grid changed, or from the results).
     void StartAgain();
@@ -92,6 +93,7 @@ private:
     std::atomic<int> width_{0}, height_{0};
     std::atomic<bool> refreshPending_{false};
     QTimer* liftTimer_;
+    FullScreenKeeper* fullScreen_;
     std::optional<AccuracyResult> result_;
     std::optional<DesktopLayout> layoutOverride_;
     QWidget* mainWindow_;
