@@ -91,56 +91,47 @@ std::optional<AffineMap> FitAffine(const std::vector<AccuracyPoint>& from,
     return map;
 }
 
+namespace {
+
+struct OrientationInfo {
+    Orientation Turn;
+    std::array<double, 6> Map;  // on fractions of the rectangle
+    const char* Name;
+};
+
+// The eight, in the order candidates are tried: on a tie the plainer wins.
+constexpr OrientationInfo kOrientationTable[] = {
+    {Orientation::Normal, {1, 0, 0, 0, 1, 0}, "normal"},
+    {Orientation::Rotated90, {0, -1, 1, 1, 0, 0}, "rotated 90\xC2\xB0 clockwise"},
+    {Orientation::Rotated180, {-1, 0, 1, 0, -1, 1}, "rotated 180\xC2\xB0"},
+    {Orientation::Rotated270, {0, 1, 0, -1, 0, 1}, "rotated 270\xC2\xB0 clockwise"},
+    {Orientation::MirroredLeftRight, {-1, 0, 1, 0, 1, 0}, "mirrored left to right"},
+    {Orientation::MirroredTopBottom, {1, 0, 0, 0, -1, 1}, "mirrored top to bottom"},
+    {Orientation::AxesSwapped, {0, 1, 0, 1, 0, 0}, "with X and Y swapped"},
+    {Orientation::AxesSwappedOther,
+     {0, -1, 1, -1, 0, 1},
+     "with X and Y swapped and rotated 180\xC2\xB0"},
+};
+
+const OrientationInfo& InfoOf(Orientation orientation) {
+    for (const OrientationInfo& info : kOrientationTable) {
+        if (info.Turn == orientation) {
+            return info;
+        }
+    }
+    return kOrientationTable[0];
+}
+
+}  // namespace
+
 AffineMap OrientationMap(Orientation orientation) {
     AffineMap map;
-    switch (orientation) {
-        case Orientation::Normal:
-            break;
-        case Orientation::Rotated90:
-            map.M = {0, -1, 1, 1, 0, 0};
-            break;
-        case Orientation::Rotated180:
-            map.M = {-1, 0, 1, 0, -1, 1};
-            break;
-        case Orientation::Rotated270:
-            map.M = {0, 1, 0, -1, 0, 1};
-            break;
-        case Orientation::MirroredLeftRight:
-            map.M = {-1, 0, 1, 0, 1, 0};
-            break;
-        case Orientation::MirroredTopBottom:
-            map.M = {1, 0, 0, 0, -1, 1};
-            break;
-        case Orientation::AxesSwapped:
-            map.M = {0, 1, 0, 1, 0, 0};
-            break;
-        case Orientation::AxesSwappedOther:
-            map.M = {0, -1, 1, -1, 0, 1};
-            break;
-    }
+    map.M = InfoOf(orientation).Map;
     return map;
 }
 
 const char* OrientationName(Orientation orientation) {
-    switch (orientation) {
-        case Orientation::Normal:
-            return "normal";
-        case Orientation::Rotated90:
-            return "rotated 90\xC2\xB0 clockwise";
-        case Orientation::Rotated180:
-            return "rotated 180\xC2\xB0";
-        case Orientation::Rotated270:
-            return "rotated 270\xC2\xB0 clockwise";
-        case Orientation::MirroredLeftRight:
-            return "mirrored left to right";
-        case Orientation::MirroredTopBottom:
-            return "mirrored top to bottom";
-        case Orientation::AxesSwapped:
-            return "with X and Y swapped";
-        case Orientation::AxesSwappedOther:
-            return "with X and Y swapped and rotated 180\xC2\xB0";
-    }
-    return "normal";
+    return InfoOf(orientation).Name;
 }
 
 const char* MappingCauseKey(MappingCause cause) {
@@ -172,11 +163,6 @@ constexpr double kMatchTolerance = 0.02;
 // within this share of its size from an edge either is believable.
 constexpr double kEdgeMargin = 0.02;
 constexpr int kWholeDesktop = -1;
-constexpr Orientation kOrientations[] = {
-    Orientation::Normal,      Orientation::Rotated90,         Orientation::Rotated180,
-    Orientation::Rotated270,  Orientation::MirroredLeftRight, Orientation::MirroredTopBottom,
-    Orientation::AxesSwapped, Orientation::AxesSwappedOther,
-};
 
 // Maps fractions of a rectangle to desktop pixels.
 AffineMap RectMap(const DesktopRect& rect) {
@@ -322,8 +308,8 @@ MappingVerdict JudgeMapping(const std::vector<TargetSample>& samples, const Desk
     std::optional<Candidate> best;
     double bestMiss = tolerance;
     for (int area : areas) {
-        for (Orientation turn : kOrientations) {
-            const Candidate candidate{area, turn};
+        for (const OrientationInfo& orientation : kOrientationTable) {
+            const Candidate candidate{area, orientation.Turn};
             const std::optional<double> miss =
                 CandidateMiss(CandidateMap(layout, candidate), withEvents, withoutEvents, window);
             if (miss && *miss < bestMiss) {

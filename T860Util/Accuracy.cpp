@@ -183,50 +183,30 @@ void TfrmAccuracy::OnXPacket(const XPacket& packet, uint32_t nowMs) {
         }
     }
     if (changed) {
-        RequestRefresh();
+        refresh_.Request();
     }
 }
 
-void TfrmAccuracy::RequestRefresh() {
-    // One request stands for every change until the window thread took it.
-    if (!refreshPending_.exchange(true)) {
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                refreshPending_ = false;
-                Refresh();
-            },
-            Qt::QueuedConnection);
-    }
+TfrmAccuracy::SessionState TfrmAccuracy::State() const {
+    std::lock_guard<std::mutex> guard(sessionLock_);
+    return {session_.Phase(), session_.CurrentTarget(), session_.Targets(), session_.Holding(),
+            session_.Sample(session_.CurrentTarget()).Target};
 }
 
 AccuracyPhase TfrmAccuracy::Phase() const {
-    std::lock_guard<std::mutex> guard(sessionLock_);
-    return session_.Phase();
+    return State().Phase;
 }
 
 int TfrmAccuracy::CurrentTarget() const {
-    std::lock_guard<std::mutex> guard(sessionLock_);
-    return session_.CurrentTarget();
+    return State().Current;
 }
 
 bool TfrmAccuracy::Holding() const {
-    std::lock_guard<std::mutex> guard(sessionLock_);
-    return session_.Holding();
+    return State().Holding;
 }
 
 void TfrmAccuracy::Refresh() {
-    AccuracyPhase phase;
-    int current;
-    int targets;
-    bool holding;
-    {
-        std::lock_guard<std::mutex> guard(sessionLock_);
-        phase = session_.Phase();
-        current = session_.CurrentTarget();
-        targets = session_.Targets();
-        holding = session_.Holding();
-    }
+    const auto [phase, current, targets, holding, position] = State();
     if (phase == AccuracyPhase::Finished) {
         if (Results->isHidden() && isVisible()) {
             ShowResults();
@@ -425,15 +405,7 @@ void TfrmAccuracy::resizeEvent(QResizeEvent* event) {
 }
 
 void TfrmAccuracy::paintEvent(QPaintEvent*) {
-    AccuracyPhase phase;
-    bool holding;
-    AccuracyPoint target;
-    {
-        std::lock_guard<std::mutex> guard(sessionLock_);
-        phase = session_.Phase();
-        holding = session_.Holding();
-        target = session_.Sample(session_.CurrentTarget()).Target;
-    }
+    const auto [phase, current, targets, holding, target] = State();
     if (phase == AccuracyPhase::Finished) {
         return;
     }

@@ -15,6 +15,7 @@
 #include "Protocol/AccuracyFile.h"
 #include "Protocol/AccuracySession.h"
 #include "Protocol/TouchPackets.h"
+#include "T860Util/CoalescedCall.h"
 
 class QCheckBox;
 class QLabel;
@@ -78,7 +79,15 @@ protected:
 private:
     // Window thread: brings the labels, the drawing and the results up to date.
     void Refresh();
-    void RequestRefresh();
+    // What the window shows of the session, taken under its lock.
+    struct SessionState {
+        AccuracyPhase Phase;
+        int Current;
+        int Targets;
+        bool Holding;
+        AccuracyPoint Target;
+    };
+    SessionState State() const;
     void StartRun();
     void ShowResults();
     AccuracyResult BuildResult() const;
@@ -91,7 +100,7 @@ private:
     AccuracySession session_;
     std::atomic<bool> takingTouches_{false};
     std::atomic<int> width_{0}, height_{0};
-    std::atomic<bool> refreshPending_{false};
+    CoalescedCall refresh_{this, [this] { Refresh(); }};
     QTimer* liftTimer_;
     FullScreenKeeper* fullScreen_;
     std::optional<AccuracyResult> result_;

@@ -232,8 +232,8 @@ TEST_F(AccuracyWindow, RecognisesAMirrorAndTheRightMappingOnTheLargeGrid) {
     EXPECT_EQ(accuracy_->LastResult()->Mapping.Turn, Orientation::MirroredLeftRight);
     ExpectMatrix({-1, 0, 1, 0, 1, 0});
 
-    accuracy_->Results->btnStartAgain->click();
-    Play(technician, Inside);
+    accuracy_->cbLargeGrid->setChecked(false);  // starts again with 9 targets
+    Play(Technician(AllTargets()), Inside);
     EXPECT_EQ(accuracy_->LastResult()->Mapping.Cause, MappingCause::Correct);
     EXPECT_TRUE(accuracy_->LastResult()->Advice.empty());
     EXPECT_FALSE(accuracy_->Results->edAdvice->isVisible());
