@@ -91,56 +91,47 @@ std::optional<AffineMap> FitAffine(const std::vector<AccuracyPoint>& from,
     return map;
 }
 
+namespace {
+
+struct OrientationInfo {
+    Orientation Turn;
+    std::array<double, 6> Map;  // on fractions of the rectangle
+    const char* Name;
+};
+
+// The eight, in the order candidates are tried: on a tie the plainer wins.
+constexpr OrientationInfo kOrientationTable[] = {
+    {Orientation::Normal, {1, 0, 0, 0, 1, 0}, "normal"},
+    {Orientation::Rotated90, {0, -1, 1, 1, 0, 0}, "rotated 90\xC2\xB0 clockwise"},
+    {Orientation::Rotated180, {-1, 0, 1, 0, -1, 1}, "rotated 180\xC2\xB0"},
+    {Orientation::Rotated270, {0, 1, 0, -1, 0, 1}, "rotated 270\xC2\xB0 clockwise"},
+    {Orientation::MirroredLeftRight, {-1, 0, 1, 0, 1, 0}, "mirrored left to right"},
+    {Orientation::MirroredTopBottom, {1, 0, 0, 0, -1, 1}, "mirrored top to bottom"},
+    {Orientation::AxesSwapped, {0, 1, 0, 1, 0, 0}, "with X and Y swapped"},
+    {Orientation::AxesSwappedOther,
+     {0, -1, 1, -1, 0, 1},
+     "with X and Y swapped and rotated 180\xC2\xB0"},
+};
+
+const OrientationInfo& InfoOf(Orientation orientation) {
+    for (const OrientationInfo& info : kOrientationTable) {
+        if (info.Turn == orientation) {
+            return info;
+        }
+    }
+    return kOrientationTable[0];
+}
+
+}  // namespace
+
 AffineMap OrientationMap(Orientation orientation) {
     AffineMap map;
-    switch (orientation) {
-        case Orientation::Normal:
-            break;
-        case Orientation::Rotated90:
-            map.M = {0, -1, 1, 1, 0, 0};
-            break;
-        case Orientation::Rotated180:
-            map.M = {-1, 0, 1, 0, -1, 1};
-            break;
-        case Orientation::Rotated270:
-            map.M = {0, 1, 0, -1, 0, 1};
-            break;
-        case Orientation::MirroredLeftRight:
-            map.M = {-1, 0, 1, 0, 1, 0};
-            break;
-        case Orientation::MirroredTopBottom:
-            map.M = {1, 0, 0, 0, -1, 1};
-            break;
-        case Orientation::AxesSwapped:
-            map.M = {0, 1, 0, 1, 0, 0};
-            break;
-        case Orientation::AxesSwappedOther:
-            map.M = {0, -1, 1, -1, 0, 1};
-            break;
-    }
+    map.M = InfoOf(orientation).Map;
     return map;
 }
 
 const char* OrientationName(Orientation orientation) {
-    switch (orientation) {
-        case Orientation::Normal:
-            return "normal";
-        case Orientation::Rotated90:
-            return "rotated 90\xC2\xB0 clockwise";
-        case Orientation::Rotated180:
-            return "rotated 180\xC2\xB0";
-        case Orientation::Rotated270:
-            return "rotated 270\xC2\xB0 clockwise";
-        case Orientation::MirroredLeftRight:
-            return "mirrored left to right";
-        case Orientation::MirroredTopBottom:
-            return "mirrored top to bottom";
-        case Orientation::AxesSwapped:
-            return "with X and Y swapped";
-        case Orientation::AxesSwappedOther:
-            return "with X and Y swapped and rotated 180\xC2\xB0";
-    }
-    return "normal";
+    return InfoOf(orientation).Name;
 }
 
 const char* MappingCauseKey(MappingCause cause) {
@@ -172,11 +163,6 @@ constexpr double kMatchTolerance = 0.02;
 // within this share of its size from an edge either is believable.
 constexpr double kEdgeMargin = 0.02;
 constexpr int kWholeDesktop = -1;
-constexpr Orientation kOrientations[] = {
-    Orientation::Normal,      Orientation::Rotated90,         Orientation::Rotated180,
-    Orientation::Rotated270,  Orientation::MirroredLeftRight, Orientation::MirroredTopBottom,
-    Orientation::AxesSwapped, Orientation::AxesSwappedOther,
-};
 
 // Maps fractions of a rectangle to desktop pixels.
 AffineMap RectMap(const DesktopRect& rect) {
@@ -322,8 +308,8 @@ MappingVerdict JudgeMapping(const std::vector<TargetSample>& samples, const Desk
     std::optional<Candidate> best;
     double bestMiss = tolerance;
     for (int area : areas) {
-        for (Orientation turn : kOrientations) {
-            const Candidate candidate{area, turn};
+        for (const OrientationInfo& orientation : kOrientationTable) {
+            const Candidate candidate{area, orientation.Turn};
             const std::optional<double> miss =
                 CandidateMiss(CandidateMap(layout, candidate), withEvents, withoutEvents, window);
             if (miss && *miss < bestMiss) {
@@ -369,6 +355,24 @@ MappingVerdict JudgeMapping(const std::vector<TargetSample>& samples, const Desk
             CorrectingMatrix(OrientationMap(best->Turn), AreaOf(layout, best->Area), testScreen);
     }
     return verdict;
+}
+
+SessionKind SessionKindOf(const char* sessionType, const char* waylandDisplay,
+                          const char* display) {
+    const std::string type = sessionType != nullptr ? sessionType : "";
+    if (type == "wayland") {
+        return SessionKind::Wayland;
+    }
+    if (type == "x11") {
+        return SessionKind::X11;
+    }
+    if (waylandDisplay != nullptr && *waylandDisplay != '\0') {
+        return SessionKind::Wayland;
+    }
+    if (display != nullptr && *display != '\0') {
+        return SessionKind::X11;
+    }
+    return SessionKind::Other;
 }
 
 std::string MatrixValuesText(const AffineMap& map) {
@@ -478,22 +482,29 @@ std::string MappingAdvice(const MappingVerdict& verdict, const DesktopLayout& la
         }
         return text;
     }
-    const std::optional<AffineMap> matrix = otherArea ? turnBack : verdict.Calibration;
+    const auto matrixLines = [&](const AffineMap& matrix) {
+        if (session != SessionKind::Wayland) {
+            return "Calibration matrix: " + MatrixValuesText(matrix) + " 0 0 1\n";
+        }
+        return "In /etc/udev/rules.d/99-t860-calibration.rules:\n"
+               "ACTION==\"add|change\", SUBSYSTEM==\"input\", KERNEL==\"event*\", "
+               "ATTRS{idVendor}==\"" +
+               HexId(device.Vendor) + "\", ATTRS{idProduct}==\"" + HexId(device.Product) +
+               "\", ENV{LIBINPUT_CALIBRATION_MATRIX}=\"" + MatrixValuesText(matrix) +
+               "\"\nthen: sudo udevadm control --reload-rules && sudo udevadm trigger, "
+               "and re-plug the touchscreen.\n";
+    };
     if (otherArea) {
         text += "Map the touchscreen to the monitor " + output +
                 " in the desktop's display or touchscreen settings.\n";
-    }
-    if (matrix && !(otherArea && verdict.Turn == Orientation::Normal)) {
-        const std::string rule =
-            "ACTION==\"add|change\", SUBSYSTEM==\"input\", KERNEL==\"event*\", "
-            "ATTRS{idVendor}==\"" +
-            HexId(device.Vendor) + "\", ATTRS{idProduct}==\"" + HexId(device.Product) +
-            "\", ENV{LIBINPUT_CALIBRATION_MATRIX}=\"" + MatrixValuesText(*matrix) + "\"";
-        text += session == SessionKind::Wayland
-                    ? "In /etc/udev/rules.d/99-t860-calibration.rules:\n" + rule +
-                          "\nthen: sudo udevadm control --reload-rules && sudo udevadm trigger, "
-                          "and re-plug the touchscreen.\n"
-                    : "Calibration matrix: " + MatrixValuesText(*matrix) + " 0 0 1\n";
+        if (verdict.Turn != Orientation::Normal && turnBack) {
+            text += "Then set its calibration matrix:\n" + matrixLines(*turnBack);
+        }
+        if (verdict.Calibration) {
+            text += "Or, mapped as it is now:\n" + matrixLines(*verdict.Calibration);
+        }
+    } else if (verdict.Calibration) {
+        text += matrixLines(*verdict.Calibration);
     }
     return text;
 }

@@ -83,6 +83,9 @@ struct MappingVerdict {
 };
 
 enum class SessionKind { X11, Wayland, Other };
+// From the session's environment: XDG_SESSION_TYPE, else whether
+// WAYLAND_DISPLAY or DISPLAY is set (each may be null).
+SessionKind SessionKindOf(const char* sessionType, const char* waylandDisplay, const char* display);
 
 // Compares the desktop's positions with the controller's over the taken
 // targets (both in window pixels) and names the likely cause: the candidate

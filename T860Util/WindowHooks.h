@@ -8,6 +8,8 @@
 void ShowSettingsView();
 void ShowPerformanceStats();
 void ShowScope();
+// Opens the accuracy test full screen.
+void ShowAccuracyTest();
 
 // Settings block reports ("N", "S") of channel 0 or 6; channel 6's are taken
 // only while the settings view is visible or the scope records a baseline,

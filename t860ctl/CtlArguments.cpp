@@ -23,7 +23,7 @@ const char kCtlUsage[] =
     "  log-packets FILE [--seconds N]\n"
     "  scope CODE [--csv]\n"
     "  perf-stats\n"
-    "  report FILE [--baseline FILE]\n"
+    "  report FILE [--accuracy RESULT.json] [--baseline FILE]\n"
     "  baseline save FILE [--note TEXT] [--scans N]\n"
     "  baseline compare FILE [--scans N]\n"
     "Exit codes: 0 success, 1 refused or file error, 2 usage error, 3 no controller,\n"

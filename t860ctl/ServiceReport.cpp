@@ -1,10 +1,14 @@
-// report FILE: everything support asks for, in one text file. A section the
-// controller does not answer says so, and the rest is still written.
+// report FILE: everything support asks for, in one text file, with the result
+// of an accuracy test when one is given. A section the controller does not
+// answer (or a result file that cannot be read) says so, and the rest is
+// still written.
 
 #include <ctime>
 #include <fstream>
+#include <optional>
 
 #include "DriverInterface/DriverIO.h"
+#include "Protocol/AccuracyFile.h"
 #include "t860ctl/CtlRun.h"
 
 #if defined(__unix__)
@@ -82,9 +86,20 @@ std::string SettingsSection(CtlRun& run, int channel) {
     return SettingsTable(channel, settingsData);
 }
 
+// The last accuracy test's result file, as the accuracy window saved it.
+std::string AccuracySection(const std::string& path) {
+    AccuracySummary summary;
+    std::string error;
+    if (!ReadAccuracySummary(path, summary, error)) {
+        throw CtlFailure(kExitFailed, error);
+    }
+    return "File: " + path + "\n" + AccuracySummaryText(summary);
+}
+
 }  // namespace
 
 void ReportCommand(CommandWords& words, CtlRun& run) {
+    const std::optional<std::string> accuracy = words.TakeOption("--accuracy");
     const std::optional<std::string> baselinePath = words.TakeOption("--baseline");
     const std::string path = words.RequireOperand("FILE");
     words.RequireEnd();
@@ -114,6 +129,10 @@ void ReportCommand(CommandWords& words, CtlRun& run) {
     report.Add([&] { return SettingsSection(run, 6); });
     report.Heading("Performance statistics");
     report.Add([&] { return GatherPerfStats(run).Text(); });
+    if (accuracy) {
+        report.Heading("Accuracy test");
+        report.Add([&] { return AccuracySection(*accuracy); });
+    }
     if (baseline) {
         report.Heading("Changes since the baseline");
         report.Add([&] {

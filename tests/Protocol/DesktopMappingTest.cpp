@@ -242,3 +242,11 @@ TEST(DesktopMapping, DeviceNamesAreQuotedForTheShell) {
         MappingAdvice(verdict, TwoScreens(), SessionKind::X11, {"Touch \"$(rm -rf ~)\"", 1, 2});
     EXPECT_THAT(advice, HasSubstr("\"Touch \\\"\\$(rm -rf ~)\\\"\""));
 }
+
+TEST(DesktopMapping, TheSessionKindComesFromTheSessionTypeFirst) {
+    EXPECT_EQ(SessionKindOf("wayland", nullptr, ":0"), SessionKind::Wayland);
+    EXPECT_EQ(SessionKindOf("x11", "wayland-0", nullptr), SessionKind::X11);
+    EXPECT_EQ(SessionKindOf("tty", "wayland-0", ":0"), SessionKind::Wayland);
+    EXPECT_EQ(SessionKindOf(nullptr, "", ":1"), SessionKind::X11);
+    EXPECT_EQ(SessionKindOf(nullptr, nullptr, nullptr), SessionKind::Other);
+}
