@@ -22,21 +22,34 @@ constexpr int kBlockTimeoutMs = 2000;
 constexpr int kProfileTimeoutMs = 1000;
 constexpr char kCaption[] = "Save Baseline";
 
-// Clears a flag when the recording ends, however it ends.
+// Marks the recording for as long as it runs, however it ends: the timer asks
+// for nothing meanwhile and channel 6's settings blocks are taken.
 class RecordingScope {
 public:
-    RecordingScope(TfrmScope& scope, TBaselineScans* scans) : scope_(scope) {
-        scope_.DivertScopeData(scans);
+    explicit RecordingScope(TfrmScope& scope) : scope_(scope) {
         scope_.RecordingBaseline = true;
         QApplication::setOverrideCursor(Qt::WaitCursor);
     }
     ~RecordingScope() {
-        scope_.DivertScopeData(nullptr);
         scope_.RecordingBaseline = false;
         QApplication::restoreOverrideCursor();
     }
     RecordingScope(const RecordingScope&) = delete;
     RecordingScope& operator=(const RecordingScope&) = delete;
+
+private:
+    TfrmScope& scope_;
+};
+
+// Camera data go to the scans while it lives.
+class DivertedScopeData {
+public:
+    DivertedScopeData(TfrmScope& scope, TBaselineScans& scans) : scope_(scope) {
+        scope_.DivertScopeData(&scans);
+    }
+    ~DivertedScopeData() { scope_.DivertScopeData(nullptr); }
+    DivertedScopeData(const DivertedScopeData&) = delete;
+    DivertedScopeData& operator=(const DivertedScopeData&) = delete;
 
 private:
     TfrmScope& scope_;
@@ -56,6 +69,9 @@ bool TfrmScope::WaitFor(Done done, int timeoutMs) {
 }
 
 void TfrmScope::SaveBaselineClick() {
+    if (RecordingBaseline) {
+        return;  // the menu opened again while events are handled: one at a time
+    }
     if (!DeviceStatus.Connected) {
         ShowMessage(this, "No controller is connected.", kCaption);
         return;
@@ -82,11 +98,9 @@ void TfrmScope::SaveBaselineClick() {
 
 bool TfrmScope::RecordBaseline(BaselineContent& content, std::string& error) {
     TakeBaselineIdentity(content, DeviceStatus);
-    {
-        RecordingScope recording(*this, nullptr);
-        if (!FetchSettingsBlocks(error)) {
-            return false;
-        }
+    RecordingScope recording(*this);
+    if (!FetchSettingsBlocks(error)) {
+        return false;
     }
     content.channel0 = ListBlockSettings(SettingsChannel0.settingsData);
     content.channel6 = ListBlockSettings(SettingsChannel6.settingsData);
@@ -111,7 +125,7 @@ bool TfrmScope::FetchSettingsBlocks(std::string& error) {
 }
 
 bool TfrmScope::ScanProfiles(TBaselineScans& scans, std::string& error) {
-    RecordingScope recording(*this, &scans);
+    DivertedScopeData diverted(*this, scans);
     const uint8_t incomplete = RunBaselineScans(
         scans,
         [&](uint8_t code) {
