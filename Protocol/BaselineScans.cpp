@@ -47,17 +47,18 @@ void TBaselineScans::Begin(int scan, uint8_t code) {
 }
 
 void TBaselineScans::Store(const CameraData& data) {
-    {
-        std::lock_guard<std::mutex> guard(lock_);
-        if (!taking_ || data.code != channels_[channel_]) {
-            return;
-        }
+    std::lock_guard<std::mutex> guard(lock_);
+    if (taking_ && data.code == channels_[channel_]) {
+        StoreValuesLocked(data.firstPixel, data.values, data.count);
     }
-    StoreValues(data.firstPixel, data.values, data.count);
 }
 
 void TBaselineScans::StoreValues(int first, const int16_t* values, int count) {
     std::lock_guard<std::mutex> guard(lock_);
+    StoreValuesLocked(first, values, count);
+}
+
+void TBaselineScans::StoreValuesLocked(int first, const int16_t* values, int count) {
     if (!taking_ || first < 0) {
         return;
     }

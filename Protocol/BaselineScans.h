@@ -53,6 +53,7 @@ public:
 
 private:
     int16_t* ScanValues(size_t channel, int scan);
+    void StoreValuesLocked(int first, const int16_t* values, int count);
 
     const int cameras_;
     const int scans_;
