@@ -149,7 +149,7 @@ void TfrmAccuracy::StartRun() {
     takingTouches_ = true;
     Results->hide();
     Refresh();
-    emit RunStarted(grid, size());
+    emit RunStarted(grid, size(), -1);
 }
 
 void TfrmAccuracy::RedoTarget(int index) {
@@ -163,7 +163,7 @@ void TfrmAccuracy::RedoTarget(int index) {
     takingTouches_ = true;
     Results->hide();
     Refresh();
-    emit RunStarted(session_.GridSize(), size());
+    emit RunStarted(State().Grid, size(), index);
 }
 
 void TfrmAccuracy::OnXPacket(const XPacket& packet, uint32_t nowMs) {
@@ -189,8 +189,9 @@ void TfrmAccuracy::OnXPacket(const XPacket& packet, uint32_t nowMs) {
 
 TfrmAccuracy::SessionState TfrmAccuracy::State() const {
     std::lock_guard<std::mutex> guard(sessionLock_);
-    return {session_.Phase(), session_.CurrentTarget(), session_.Targets(), session_.Holding(),
-            session_.Sample(session_.CurrentTarget()).Target};
+    return {session_.Phase(),         session_.GridSize(),
+            session_.CurrentTarget(), session_.Targets(),
+            session_.Holding(),       session_.Sample(session_.CurrentTarget()).Target};
 }
 
 AccuracyPhase TfrmAccuracy::Phase() const {
@@ -206,7 +207,7 @@ bool TfrmAccuracy::Holding() const {
 }
 
 void TfrmAccuracy::Refresh() {
-    const auto [phase, current, targets, holding, position] = State();
+    const auto [phase, grid, current, targets, holding, position] = State();
     if (phase == AccuracyPhase::Finished) {
         if (Results->isHidden() && isVisible()) {
             ShowResults();
@@ -405,7 +406,7 @@ void TfrmAccuracy::resizeEvent(QResizeEvent* event) {
 }
 
 void TfrmAccuracy::paintEvent(QPaintEvent*) {
-    const auto [phase, current, targets, holding, target] = State();
+    const auto [phase, grid, current, targets, holding, target] = State();
     if (phase == AccuracyPhase::Finished) {
         return;
     }

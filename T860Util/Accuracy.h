@@ -61,8 +61,9 @@ public:
     // The desktop's monitors as the system reports them; tests give their own.
     void OverrideDesktopLayout(std::optional<DesktopLayout> layout);
 
-    // Emitted on the window thread each time a run or a redo starts.
-    Q_SIGNAL void RunStarted(int gridSize, QSize size);
+    // Emitted on the window thread each time a run starts (onlyTarget -1)
+    // or one target is taken again (its index).
+    Q_SIGNAL void RunStarted(int gridSize, QSize size, int onlyTarget);
 
     void FormShow();
     bool FormKeyDown(QKeyEvent* key);
@@ -82,6 +83,7 @@ private:
     // What the window shows of the session, taken under its lock.
     struct SessionState {
         AccuracyPhase Phase;
+        int Grid;
         int Current;
         int Targets;
         bool Holding;

@@ -42,9 +42,12 @@ struct Simulation {
     // a little off and with a little jitter, so the test runs end to end.
     void PlayTechnicianOnEachRun(TfrmAccuracy& window) {
         QObject::connect(&window, &TfrmAccuracy::RunStarted, &window,
-                         [this](int gridSize, QSize size) {
+                         [this](int gridSize, QSize size, int onlyTarget) {
                              TechnicianConfig technician;
                              for (int i = 0; i < TargetCount(gridSize); ++i) {
+                                 if (onlyTarget >= 0 && i != onlyTarget) {
+                                     continue;
+                                 }
                                  const AccuracyPoint f = TargetFraction(gridSize, i);
                                  technician.targets.push_back(
                                      {static_cast<float>(f.X), static_cast<float>(f.Y)});
