@@ -36,6 +36,7 @@ const QColor kTargetHeld(230, 140, 0);
 const QColor kTargetTaken(0, 150, 0);
 constexpr int kConnectionWaitTicks = 50;  // of 100 ms
 constexpr int kRestoreWaitMs = 200;
+constexpr int kReplyWaitMs = 100;
 
 }  // namespace
 
@@ -124,7 +125,16 @@ TfrmAccuracy::~TfrmAccuracy() {
 }
 
 void TfrmAccuracy::StartTest() {
-    SavedReportMode = DeviceStatus.ReportMode & 0xFF;
+    // The mode to give back is asked of the controller: the last one known
+    // is 0 when nobody asked since the start, and giving back 0 would leave
+    // the controller reporting no touches to the system. All of it is kept:
+    // the bits above the low byte stay as they were while X packets come.
+    DeviceStatus.ReportModeReceived = false;
+    GetReportMode();
+    for (int waited = 0; !DeviceStatus.ReportModeReceived && waited < kReplyWaitMs; waited += 5) {
+        platform::Sleep(5);
+    }
+    SavedReportMode = DeviceStatus.ReportMode.load();
     SetReportModeByte(kXPacketsReportMode);
     fullScreen_->Show();
 }

@@ -41,8 +41,8 @@ public:
     // How long a touch must be held still to be taken.
     uint32_t HoldMs = kDefaultHoldMs;
 
-    // Saves the report mode, asks for X packets and opens the window over
-    // the whole monitor under the pointer.
+    // Saves the controller's report mode, asks for X packets and opens the
+    // window over the whole monitor under the pointer.
     void StartTest();
     // Starts the run over (after the grid changed, or from the results).
     void StartAgain();
