@@ -156,6 +156,7 @@ void TfrmAccuracy::StartRun() {
         std::lock_guard<std::mutex> guard(sessionLock_);
         session_.Start(grid, width(), height(), HoldMs);
     }
+    runSize_ = size();
     takingTouches_ = true;
     Results->hide();
     Refresh();
@@ -409,8 +410,9 @@ void TfrmAccuracy::resizeEvent(QResizeEvent* event) {
     cbLargeGrid->adjustSize();
     cbLargeGrid->move(8, height() - 48);
     Results->setGeometry(rect());
-    // The targets sit at shares of the window: a new size starts the run over.
-    if (isVisible() && Results->isHidden()) {
+    // The targets sit at shares of the window: a new size starts the run
+    // over (a move put back to the same size does not).
+    if (isVisible() && Results->isHidden() && size() != runSize_) {
         StartRun();
     }
 }

@@ -110,6 +110,7 @@ private:
     QWidget* mainWindow_;
     bool accuracyOnlyMode_ = false;
     int connectionWaitTicks_ = 0;
+    QSize runSize_;  // the window's size when the run started
 };
 
 extern TfrmAccuracy* frmAccuracy;
