@@ -15,6 +15,8 @@
 # emulator: on the nested virtual machines we build on, KVM is present but
 # boots and runs the guest far slower than TCG (see docs/KERNEL-STAGE.md).
 # T860_STAGE_TIMEOUT (seconds, default 300) ends a guest that hangs.
+# T860_STAGE_CHECKS names another script for the guest to run (for trying
+# something out inside the guest by hand).
 set -euo pipefail
 
 fail() {
@@ -68,7 +70,8 @@ moddir="$linux/lib/modules/$release"
 # the modules they depend on, in load order), and the init that mounts it.
 declare -A module_path=()
 while IFS= read -r ko; do
-    name=$(basename "$ko" .ko)
+    name=${ko##*/}
+    name=${name%.ko}
     module_path[${name//-/_}]=$ko
 done < <(find "$moddir/kernel" -name '*.ko')
 
@@ -106,7 +109,7 @@ done
 cp "$here/kernel-stage/init" "$initrd/init"
 chmod +x "$initrd/init"
 cat >"$initrd/stage.conf" <<EOF
-T860_GUEST_SCRIPT=$here/kernel-stage/guest-checks.sh
+T860_GUEST_SCRIPT=${T860_STAGE_CHECKS:-$here/kernel-stage/guest-checks.sh}
 T860_BUILD=$build
 T860_SOURCE=$(cd "$here/.." && pwd)
 EOF
@@ -132,7 +135,7 @@ timeout --kill-after=10 "$timeout_s" qemu-system-x86_64 \
     -display none -no-reboot -monitor none -serial "file:$log" \
     -kernel "$vmlinuz" -initrd "$stage/initramfs.cpio.gz" \
     -append "console=ttyS0 panic=-1 quiet loglevel=4" \
-    -fsdev local,id=hostroot,path=/,security_model=none,readonly=on \
+    -fsdev local,id=hostroot,path=/,security_model=none,readonly=on,multidevs=remap \
     -device virtio-9p-pci,fsdev=hostroot,mount_tag=hostroot \
     -nic none 2>"$stage/qemu.err"
 qemu_status=$?
