@@ -209,7 +209,7 @@ CtlFields GatherStreamStatus(CtlRun& run) {
     return fields;
 }
 
-CtlFields GatherPerfStats(CtlRun& run) {
+CtlFields GatherPerfStats(CtlRun& /*run*/) {
     HidCaps caps;
     const HidHandle device = FindHIDDevice(caps, kPerformanceStatsUsage, kVendorUsagePage, false);
     if (device == nullptr) {
@@ -220,7 +220,9 @@ CtlFields GatherPerfStats(CtlRun& run) {
     const bool answered = GetPerformanceStats(device, memory, threads);
     CloseHIDDevice(device);
     if (!answered) {
-        run.NoAnswer("the performance statistics request");
+        throw CtlFailure(kExitNoAnswer,
+                         "BF_REPORT_GET_PERFORMANCE_STATS failed: the statistics are filled in by "
+                         "the controller's own driver component, which does not answer here");
     }
     const int32_t* v = memory.values;
     CtlFields fields;

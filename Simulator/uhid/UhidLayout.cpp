@@ -34,8 +34,8 @@ void UsagePage(std::vector<uint8_t>& out, uint16_t page) {
 
 // Report Size 8 and a count of length - 1 bytes after the report id.
 void ByteFields(std::vector<uint8_t>& out, uint16_t length) {
-    out.insert(out.end(), {0x15, 0x00, 0x26, 0xFF, 0x00, 0x75, 0x08, 0x95,
-                           static_cast<uint8_t>(length - 1)});
+    out.insert(out.end(),
+               {0x15, 0x00, 0x26, 0xFF, 0x00, 0x75, 0x08, 0x95, static_cast<uint8_t>(length - 1)});
 }
 
 void AppendCollection(std::vector<uint8_t>& out, const CollectionReports& reports,
