@@ -8,6 +8,7 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 scripts/install-deps.sh
 scripts/check-format.sh
+scripts/check-layers.sh
 
 run_tests() {
     local dir=$1

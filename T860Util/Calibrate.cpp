@@ -6,7 +6,7 @@
 #include <QScreen>
 #include <limits>
 
-#include "T860Util/Protocolutils.h"
+#include "Protocol/Protocolutils.h"
 #include "platform/Sync.h"
 
 TfrmCalibrate* frmCalibrate = nullptr;

@@ -4,8 +4,8 @@
 #include <QLabel>
 #include <cstring>
 
+#include "Protocol/DeviceStatus.h"
 #include "T860Util/Calibrate.h"
-#include "T860Util/DeviceStatus.h"
 #include "T860Util/Floopcount.h"
 #include "T860Util/Main.h"
 #include "T860Util/Sync.h"

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "T860Util/TouchDrawing.h"
+#include "Protocol/TouchDrawing.h"
 
 void OnChannel6Report(int32_t unit, const uint8_t* data, int32_t length);
 void OnChannel0Report(int32_t unit, const uint8_t* data, int32_t length);

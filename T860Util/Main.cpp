@@ -14,11 +14,11 @@
 #include <cstdio>
 
 #include "DriverInterface/DriverIO.h"
-#include "T860Util/DeviceStatus.h"
+#include "Protocol/DeviceStatus.h"
+#include "Protocol/Protocolutils.h"
 #include "T860Util/Dispatch.h"
 #include "T860Util/Floopcount.h"
 #include "T860Util/KeyPreview.h"
-#include "T860Util/Protocolutils.h"
 #include "T860Util/Sync.h"
 #include "T860Util/WindowHooks.h"
 #include "lib/Utils.h"

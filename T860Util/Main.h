@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <cstdint>
 
-#include "T860Util/PacketLog.h"
+#include "Protocol/PacketLog.h"
 
 class QCheckBox;
 class QKeyEvent;

@@ -9,11 +9,11 @@
 #include <QPushButton>
 
 #include "DriverInterface/DriverIO.h"
+#include "Protocol/CommandLine.h"
+#include "Protocol/DeviceStatus.h"
+#include "Protocol/Protocolutils.h"
 #include "T860Util/Application.h"
-#include "T860Util/CommandLine.h"
-#include "T860Util/DeviceStatus.h"
 #include "T860Util/Main.h"
-#include "T860Util/Protocolutils.h"
 #include "T860Util/UiSeam.h"
 #include "T860Util/Xtest.h"
 #include "platform/Sync.h"

@@ -2,11 +2,11 @@
 // user edit it in a modal dialog and write it back.
 
 #include "DriverInterface/DriverIO.h"
-#include "T860Util/DeviceStatus.h"
+#include "Protocol/DeviceStatus.h"
+#include "Protocol/Protocolutils.h"
 #include "T860Util/Featurereportinputmode.h"
 #include "T860Util/Main.h"
 #include "T860Util/Offscreenmode.h"
-#include "T860Util/Protocolutils.h"
 #include "T860Util/Reportmode.h"
 #include "T860Util/UiSeam.h"
 

@@ -4,7 +4,7 @@
 
 #include <QDialog>
 
-#include "T860Util/PerformanceStatsReport.h"
+#include "Protocol/PerformanceStatsReport.h"
 
 class QLabel;
 class QPushButton;

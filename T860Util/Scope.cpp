@@ -9,8 +9,8 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
-#include "T860Util/CommandLine.h"
-#include "T860Util/Protocolutils.h"
+#include "Protocol/CommandLine.h"
+#include "Protocol/Protocolutils.h"
 #include "T860Util/UiSeam.h"
 
 TfrmScope* frmScope = nullptr;

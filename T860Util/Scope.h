@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <string>
 
+#include "Protocol/ScopeChannels.h"
 #include "T860Util/Camchart.h"
-#include "T860Util/ScopeChannels.h"
 
 class QCheckBox;
 class QRadioButton;

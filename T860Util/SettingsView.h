@@ -19,7 +19,7 @@
 #include <mutex>
 #include <vector>
 
-#include "T860Util/SettingsBlockAssembly.h"
+#include "Protocol/SettingsBlockAssembly.h"
 
 class QAction;
 class QTreeWidget;

@@ -11,7 +11,7 @@
 #include <array>
 #include <utility>
 
-#include "T860Util/TouchDrawing.h"
+#include "Protocol/TouchDrawing.h"
 
 class TouchImageCanvas final : public TouchCanvas {
 public:

@@ -8,8 +8,8 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "Protocol/Protocolutils.h"
 #include "T860Util/KeyPreview.h"
-#include "T860Util/Protocolutils.h"
 #include "T860Util/TouchImageCanvas.h"
 
 TfrmXTest* frmXTest = nullptr;

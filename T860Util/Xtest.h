@@ -11,7 +11,7 @@
 #include <memory>
 #include <mutex>
 
-#include "T860Util/TouchDrawing.h"
+#include "Protocol/TouchDrawing.h"
 
 class QCheckBox;
 class QFrame;

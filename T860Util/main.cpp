@@ -8,11 +8,11 @@
 #include <memory>
 
 #include "DriverInterface/DriverIO.h"
+#include "Protocol/CommandLine.h"
+#include "Protocol/DeviceStatus.h"
 #include "Simulator/VirtualController.h"
 #include "T860Util/Application.h"
 #include "T860Util/Calibrate.h"
-#include "T860Util/CommandLine.h"
-#include "T860Util/DeviceStatus.h"
 #include "T860Util/Featurereportinputmode.h"
 #include "T860Util/Floopcount.h"
 #include "T860Util/Main.h"

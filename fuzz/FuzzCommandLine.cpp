@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "DriverInterface/DriverIO.h"
-#include "T860Util/CommandLine.h"
+#include "Protocol/CommandLine.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<std::string> arguments{"t860util"};

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "DriverInterface/DriverIO.h"
+#include "Protocol/Protocolutils.h"
 #include "Simulator/VirtualController.h"
-#include "T860Util/Protocolutils.h"
 #include "platform/Sync.h"
 #include "tests/platform/hid/Descriptors.h"
 

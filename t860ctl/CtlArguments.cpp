@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "T860Util/CommandLine.h"
+#include "Protocol/CommandLine.h"
 
 const char kCtlUsage[] =
     "Usage: t860ctl [--simulate] [--vid HEX --pid HEX] [--timeout MS] [--json] COMMAND\n"

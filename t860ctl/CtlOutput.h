@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "T860Util/Json.h"
+#include "Protocol/Json.h"
 
 class CtlFields {
 public:

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "DriverInterface/DriverIO.h"
-#include "T860Util/Protocolutils.h"
+#include "Protocol/Protocolutils.h"
 
 namespace {
 

@@ -11,10 +11,10 @@
 #include <string>
 
 #include "Driver/XlateLib/Settings.h"
-#include "T860Util/DeviceStatus.h"
-#include "T860Util/PacketLog.h"
-#include "T860Util/ScopeChannels.h"
-#include "T860Util/SettingsBlockAssembly.h"
+#include "Protocol/DeviceStatus.h"
+#include "Protocol/PacketLog.h"
+#include "Protocol/ScopeChannels.h"
+#include "Protocol/SettingsBlockAssembly.h"
 
 constexpr int kMaxScopePixels = 1023;
 

@@ -1,7 +1,7 @@
 // The commands that collect data over a while: one scope profile, and the
 // packet log.
 
-#include "T860Util/ScopeChannels.h"
+#include "Protocol/ScopeChannels.h"
 #include "t860ctl/CtlRun.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <optional>
 
 #include "DriverInterface/DriverIO.h"
-#include "T860Util/PerformanceStatsReport.h"
-#include "T860Util/Protocolutils.h"
+#include "Protocol/PerformanceStatsReport.h"
+#include "Protocol/Protocolutils.h"
 #include "t860ctl/CtlRun.h"
 
 namespace {

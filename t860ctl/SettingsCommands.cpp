@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "DriverInterface/DriverIO.h"
-#include "T860Util/SettingsFile.h"
+#include "Protocol/SettingsFile.h"
 #include "t860ctl/CtlRun.h"
 
 namespace {

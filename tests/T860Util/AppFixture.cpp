@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "DriverInterface/DriverIO.h"
-#include "T860Util/DeviceStatus.h"
+#include "Protocol/DeviceStatus.h"
 #include "T860Util/Sync.h"
 #include "lib/Utils.h"
 

@@ -5,7 +5,7 @@
 #include <QTest>
 #include <bit>
 
-#include "T860Util/DeviceStatus.h"
+#include "Protocol/DeviceStatus.h"
 #include "T860Util/Dispatch.h"
 #include "tests/T860Util/AppFixture.h"
 

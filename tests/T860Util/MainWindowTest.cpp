@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "DriverInterface/DriverIO.h"
-#include "T860Util/DeviceStatus.h"
+#include "Protocol/DeviceStatus.h"
 #include "tests/T860Util/AppFixture.h"
 
 namespace {

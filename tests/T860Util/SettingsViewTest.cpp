@@ -23,8 +23,8 @@
 #include <vector>
 
 #include "DriverInterface/DriverIO.h"
+#include "Protocol/DeviceStatus.h"
 #include "Simulator/VirtualController.h"
-#include "T860Util/DeviceStatus.h"
 #include "T860Util/Dispatch.h"
 #include "T860Util/Main.h"
 #include "T860Util/SettingsView.h"

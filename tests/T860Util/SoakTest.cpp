@@ -22,8 +22,8 @@
 #include <vector>
 
 #include "DriverInterface/DriverIO.h"
-#include "T860Util/DeviceStatus.h"
-#include "T860Util/Protocolutils.h"
+#include "Protocol/DeviceStatus.h"
+#include "Protocol/Protocolutils.h"
 #include "T860Util/Scope.h"
 #include "T860Util/SettingsView.h"
 #include "T860Util/Sync.h"

@@ -12,7 +12,7 @@
 
 #include <QTest>
 
-#include "T860Util/DeviceStatus.h"
+#include "Protocol/DeviceStatus.h"
 #include "T860Util/Dispatch.h"
 #include "tests/T860Util/AppFixture.h"
 

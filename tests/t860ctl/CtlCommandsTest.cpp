@@ -3,7 +3,7 @@
 
 #include <gmock/gmock.h>
 
-#include "T860Util/Json.h"
+#include "Protocol/Json.h"
 #include "tests/t860ctl/CtlFixture.h"
 
 using ::testing::HasSubstr;

@@ -7,7 +7,7 @@
 #include <chrono>
 #include <thread>
 
-#include "T860Util/Json.h"
+#include "Protocol/Json.h"
 #include "tests/t860ctl/CtlFixture.h"
 
 using ::testing::HasSubstr;

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "T860Util/Json.h"
-#include "T860Util/SettingsBlockAssembly.h"
+#include "Protocol/Json.h"
+#include "Protocol/SettingsBlockAssembly.h"
 
 // "format" of a settings file.
 constexpr char kSettingsFileFormat[] = "T860 settings";

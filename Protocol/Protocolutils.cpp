@@ -1,4 +1,4 @@
-#include "T860Util/Protocolutils.h"
+#include "Protocol/Protocolutils.h"
 
 #include <cstring>
 #include <initializer_list>

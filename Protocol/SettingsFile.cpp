@@ -1,4 +1,4 @@
-#include "T860Util/SettingsFile.h"
+#include "Protocol/SettingsFile.h"
 
 #include <charconv>
 #include <cmath>

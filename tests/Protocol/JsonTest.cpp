@@ -2,7 +2,7 @@
 
 #include <gmock/gmock.h>
 
-#include "T860Util/Json.h"
+#include "Protocol/Json.h"
 
 using ::testing::HasSubstr;
 

@@ -1,4 +1,4 @@
-#include "T860Util/PacketLog.h"
+#include "Protocol/PacketLog.h"
 
 #include <algorithm>
 #include <charconv>

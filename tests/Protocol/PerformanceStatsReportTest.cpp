@@ -1,4 +1,4 @@
-#include "T860Util/PerformanceStatsReport.h"
+#include "Protocol/PerformanceStatsReport.h"
 
 #include <gtest/gtest.h>
 

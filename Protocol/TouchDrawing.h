@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "T860Util/TouchPackets.h"
+#include "Protocol/TouchPackets.h"
 
 struct CanvasColor {
     uint8_t Red, Green, Blue;

@@ -1,4 +1,4 @@
-#include "T860Util/TouchPackets.h"
+#include "Protocol/TouchPackets.h"
 
 #include <bit>
 #include <climits>

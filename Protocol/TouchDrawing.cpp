@@ -1,4 +1,4 @@
-#include "T860Util/TouchDrawing.h"
+#include "Protocol/TouchDrawing.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "T860Util/ScopeChannels.h"
+#include "Protocol/ScopeChannels.h"
 
 #include <gtest/gtest.h>
 

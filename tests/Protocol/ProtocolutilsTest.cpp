@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "T860Util/Protocolutils.h"
+#include "Protocol/Protocolutils.h"
 #include "tests/DriverInterface/EngineFixture.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <sstream>
 #include <thread>
 
-#include "T860Util/Json.h"
+#include "Protocol/Json.h"
 #include "T860Util/SettingsView.h"
 #include "tests/T860Util/AppFixture.h"
 

@@ -8,7 +8,7 @@
 #include <mutex>
 #include <string>
 
-#include "T860Util/TouchPackets.h"
+#include "Protocol/TouchPackets.h"
 
 class TPacketLog {
 public:

@@ -1,4 +1,4 @@
-#include "T860Util/SettingsBlockAssembly.h"
+#include "Protocol/SettingsBlockAssembly.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "T860Util/DeviceStatus.h"
+#include "Protocol/DeviceStatus.h"
 
 #include <gtest/gtest.h>
 

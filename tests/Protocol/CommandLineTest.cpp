@@ -1,4 +1,4 @@
-#include "T860Util/CommandLine.h"
+#include "Protocol/CommandLine.h"
 
 #include <gtest/gtest.h>
 

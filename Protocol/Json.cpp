@@ -1,4 +1,4 @@
-#include "T860Util/Json.h"
+#include "Protocol/Json.h"
 
 #include <charconv>
 #include <cmath>
