@@ -7,6 +7,7 @@
 #include "Protocol/PerformanceStatsReport.h"
 #include "Protocol/Protocolutils.h"
 #include "t860ctl/CtlRun.h"
+#include "t860ctl/Doctor.h"
 
 namespace {
 
@@ -44,9 +45,14 @@ std::optional<uint32_t> TakeValue(CommandWords& words, uint32_t max, const char*
     uint16_t vendor;
     uint16_t product;
     GetDeviceIdentity(vendor, product);
-    throw CtlFailure(kExitNoController, std::string("no ") + what + " found with vendor id " +
-                                            HexText(vendor, 4) + " and product id " +
-                                            HexText(product, 4));
+    std::string message = std::string("no ") + what + " found with vendor id " +
+                          HexText(vendor, 4) + " and product id " + HexText(product, 4);
+    // Said here, since the reason is otherwise only in the trace.
+    for (const std::string& node : DeniedControllerNodes()) {
+        message += "\nt860ctl: the controller at " + node +
+                   " cannot be opened: permission denied; " + kUdevRuleAdvice;
+    }
+    throw CtlFailure(kExitNoController, message);
 }
 
 void RequireCollection(uint16_t usage, uint16_t usagePage, const char* what) {
