@@ -29,9 +29,9 @@ size_t FindCollection(const std::vector<VirtualCollection>& collections, uint16_
 }  // namespace
 
 VirtualController::VirtualController(platform::hid::VirtualBus& bus, ControllerConfig config)
-    : VirtualController(std::make_unique<BusTransport>(bus, config.deviceName, config.vendorId,
-                                                       config.productId),
-                        nullptr, config) {
+    : VirtualController(
+          std::make_unique<BusTransport>(bus, config.deviceName, config.vendorId, config.productId),
+          nullptr, config) {
     if (config_.plugDecoys) {
         platform::hid::PlugDecoys(bus);
     }
@@ -41,8 +41,7 @@ VirtualController::VirtualController(ControllerTransport& transport, ControllerC
     : VirtualController(nullptr, &transport, config) {}
 
 VirtualController::VirtualController(std::unique_ptr<BusTransport> ownBus,
-                                     ControllerTransport* transport,
-                                     const ControllerConfig& config)
+                                     ControllerTransport* transport, const ControllerConfig& config)
     : ownBus_(std::move(ownBus)),
       transport_(transport != nullptr ? *transport : *ownBus_),
       config_(config),

@@ -1,11 +1,10 @@
 #pragma once
 // The virtual BFT860: a controller that answers every report the program
-// exchanges with it, on the in-process bus or any other transport. Commands are taken on the writer's
-// thread and answered from the controller's own worker thread, after an
-// optional delay, never inside the program's write call; the worker also sends
-// the touch packets and "F loop" notices and ends calibrations. Feature
-// reports and performance statistics are answered on the caller's thread,
-// since their result is the call's result.
+// exchanges with it, on the in-process bus or any other transport. Commands are taken on the
+// writer's thread and answered from the controller's own worker thread, after an optional delay,
+// never inside the program's write call; the worker also sends the touch packets and "F loop"
+// notices and ends calibrations. Feature reports and performance statistics are answered on the
+// caller's thread, since their result is the call's result.
 //
 // Lock order: the controller's lock before the transport's locks (replies are
 // sent with the controller's lock held; a transport never calls the

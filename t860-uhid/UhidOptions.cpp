@@ -20,7 +20,8 @@ const char kUhidUsage[] =
     "\n"
     "While it runs: the lines plug, unplug, replug and quit on standard input;\n"
     "SIGUSR1 re-plugs, SIGUSR2 plugs or unplugs, SIGINT and SIGTERM end it.\n"
-    "It prints \"plugged\" once the kernel started every device, \"unplugged\" after removing them.\n"
+    "It prints \"plugged\" once the kernel started every device, \"unplugged\" after removing "
+    "them.\n"
     "Exit status: 0 ended on request, 1 the kernel refused a device, 2 bad command line,\n"
     "3 /dev/uhid is missing or this user may not open it.\n";
 
@@ -55,8 +56,8 @@ UhidOptions ParseUhidOptions(const std::vector<std::string>& args) {
             throw std::invalid_argument("unexpected argument: " + arg);
         }
         const size_t equals = arg.find('=');
-        const std::string name = arg.substr(2, equals == std::string::npos ? std::string::npos
-                                                                           : equals - 2);
+        const std::string name =
+            arg.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
         if (name == "help" || name == "unplugged") {
             if (equals != std::string::npos) {
                 throw std::invalid_argument("--" + name + " takes no value");

@@ -124,7 +124,8 @@ int Serve(int signals, VirtualController& controller, UhidTransport& transport) 
             } else {
                 pending.append(buffer, static_cast<size_t>(got));
             }
-            for (size_t end; step == Step::Continue && (end = pending.find('\n')) != pending.npos;) {
+            for (size_t end;
+                 step == Step::Continue && (end = pending.find('\n')) != pending.npos;) {
                 std::string line = pending.substr(0, end);
                 pending.erase(0, end + 1);
                 if (!line.empty() && line.back() == '\r') {

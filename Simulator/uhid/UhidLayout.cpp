@@ -15,8 +15,8 @@ struct CollectionReports {
     uint8_t featureId;  // of its feature report, if it has one
 };
 
-// In descriptor order. The digitizer's own input report is never sent; its
-// fields carry vendor usages so that no input device is made of it.
+// In descriptor order. The digitizer's own input report is never sent: its
+// fields are constant, so that the kernel makes no input device of them.
 constexpr CollectionReports kReports[] = {
     {kVendorPage, 0x0001, 0, 0},
     {kVendorPage, 0x0002, 5, 0},
@@ -34,13 +34,14 @@ void UsagePage(std::vector<uint8_t>& out, uint16_t page) {
 
 // Report Size 8 and a count of length - 1 bytes after the report id.
 void ByteFields(std::vector<uint8_t>& out, uint16_t length) {
-    out.insert(out.end(), {0x15, 0x00, 0x26, 0xFF, 0x00, 0x75, 0x08, 0x95,
-                           static_cast<uint8_t>(length - 1)});
+    out.insert(out.end(),
+               {0x15, 0x00, 0x26, 0xFF, 0x00, 0x75, 0x08, 0x95, static_cast<uint8_t>(length - 1)});
 }
 
 void AppendCollection(std::vector<uint8_t>& out, const CollectionReports& reports,
                       const platform::hid::VirtualCollection& collection) {
-    constexpr uint8_t kData = 0x02;  // Data, Variable, Absolute
+    constexpr uint8_t kData = 0x02;      // Data, Variable, Absolute
+    constexpr uint8_t kConstant = 0x03;  // Constant, Variable, Absolute
     UsagePage(out, reports.usagePage);
     out.insert(out.end(), {0x09, static_cast<uint8_t>(reports.usage), 0xA1, 0x01});
     if (reports.reportId != 0) {
@@ -49,7 +50,9 @@ void AppendCollection(std::vector<uint8_t>& out, const CollectionReports& report
     UsagePage(out, kVendorPage);
     if (collection.inputLength > 1) {
         ByteFields(out, collection.inputLength);
-        out.insert(out.end(), {0x09, static_cast<uint8_t>(reports.usage), 0x81, kData});
+        const bool sent = reports.usagePage == kVendorPage;
+        out.insert(out.end(),
+                   {0x09, static_cast<uint8_t>(reports.usage), 0x81, sent ? kData : kConstant});
     }
     if (collection.outputLength > 1) {
         ByteFields(out, collection.outputLength);

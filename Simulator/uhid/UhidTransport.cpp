@@ -24,8 +24,8 @@ ssize_t ReadEvent(int fd, uhid_event& event) {
 
 }  // namespace
 
-UhidTransport::UhidTransport(UhidIdentity identity, UhidTopology topology,
-                             const std::string& node, platform::hid::NodeOpener openNode)
+UhidTransport::UhidTransport(UhidIdentity identity, UhidTopology topology, const std::string& node,
+                             platform::hid::NodeOpener openNode)
     : identity_(std::move(identity)) {
     for (UhidDeviceLayout& layout : BuildUhidLayout(topology)) {
         Device device;
@@ -82,10 +82,9 @@ bool UhidTransport::AllStartedLocked() const {
 
 bool UhidTransport::WaitStarted(int timeoutMs) {
     std::unique_lock<std::mutex> lock(sendLock_);
-    return startedChanged_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                                    [&] {
-                                        return !plugged_ || plugError_ != 0 || AllStartedLocked();
-                                    }) &&
+    return startedChanged_.wait_for(
+               lock, std::chrono::milliseconds(timeoutMs),
+               [&] { return !plugged_ || plugError_ != 0 || AllStartedLocked(); }) &&
            plugged_ && plugError_ == 0 && AllStartedLocked();
 }
 
@@ -174,7 +173,8 @@ bool UhidTransport::Route(const Device& device, uint8_t reportId, Direction dire
                           size_t& collection) const {
     const auto& parsed = device.parsed.Collections;
     for (size_t i = 0; i < parsed.size() && i < device.layout.collections.size(); ++i) {
-        const auto& ids = direction == Direction::Output ? parsed[i].OutputIds : parsed[i].FeatureIds;
+        const auto& ids =
+            direction == Direction::Output ? parsed[i].OutputIds : parsed[i].FeatureIds;
         if (ids.test(reportId)) {
             collection = device.layout.collections[i];
             return true;
@@ -200,8 +200,8 @@ void UhidTransport::Run() {
             if (fds[i].revents == 0) {
                 continue;
             }
-            const ssize_t got = (fds[i].revents & POLLIN) != 0 ? ReadEvent(fds[i].fd, requestEvent_)
-                                                                : -1;
+            const ssize_t got =
+                (fds[i].revents & POLLIN) != 0 ? ReadEvent(fds[i].fd, requestEvent_) : -1;
             if (got <= 0) {
                 fds[i].fd = -1;  // the node is gone; poll skips it from now on
                 continue;
@@ -277,11 +277,11 @@ void UhidTransport::AnswerSetReport(const Device& device, const UhidRequest& req
         }
         taken = true;
     } else if (request.reportType == UHID_FEATURE_REPORT && request.length > 0 &&
-        request.data[0] == request.reportNumber &&
-        Route(device, request.reportNumber, Direction::Feature, collection)) {
+               request.data[0] == request.reportNumber &&
+               Route(device, request.reportNumber, Direction::Feature, collection)) {
         std::lock_guard<std::mutex> guard(handlerLock_);
-        taken = handler_ != nullptr &&
-                handler_->OnSetFeature(collection, request.data, request.length);
+        taken =
+            handler_ != nullptr && handler_->OnSetFeature(collection, request.data, request.length);
     }
     EncodeSetReportReply(replyEvent_, request.id, taken ? 0 : EIO);
     WriteEvent(device, replyEvent_);
