@@ -118,7 +118,7 @@ EOF
 # --- Boot.
 accel_args=()
 case "$accel" in
-tcg) accel_args=(-accel tcg,thread=multi -cpu max) ;;
+tcg) accel_args=(-accel "tcg,thread=multi" -cpu max) ;;
 kvm)
     [ -r /dev/kvm ] && [ -w /dev/kvm ] || fail "T860_QEMU_ACCEL=kvm but /dev/kvm cannot be used"
     accel_args=(-accel kvm)

@@ -19,7 +19,7 @@ chmod 1777 "$work"
 export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=/tmp/root/runtime
 # udevd and udevadm refuse to act in a chroot unless told to.
 export SYSTEMD_IGNORE_CHROOT=1
-mkdir -m 0700 -p "$XDG_RUNTIME_DIR"
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 0700 "$XDG_RUNTIME_DIR"
 
 ok() { echo "T860 ok: $*"; }
 bad() {
@@ -37,6 +37,15 @@ check() {
         bad "$what (exit $?, $((SECONDS - started)) s)"
         printf '%s\n' "$out" | tail -n 15
     fi
+}
+# check_exit STATUS DESCRIPTION COMMAND...: the command must end with that
+# exit status; its output is kept in $out.
+check_exit() {
+    local status=$1 what=$2
+    shift 2
+    out=$("$@" 2>&1)
+    local got=$?
+    [ "$got" -eq "$status" ] && ok "$what" || bad "$what: exit $got, not $status"
 }
 # expect DESCRIPTION PATTERN: the last check's output holds the pattern.
 expect() {
@@ -171,12 +180,9 @@ access_checks() {
     local node
     node=$(first_node)
     chmod 0600 /dev/hidraw*
-    as_user "$ctl" info >"$work/denied.out" 2>&1
-    local status=$?
-    out=$(cat "$work/denied.out")
-    [ "$status" -eq 3 ] && ok "access denied: t860ctl info exits 3" ||
-        bad "access denied: t860ctl info exited $status"
-    expect "access denied: t860ctl names the node and why" "$node.*(denied|permission)|(denied|permission).*$node"
+    check_exit 3 "access denied: t860ctl info says no controller" as_user "$ctl" info
+    expect "access denied: t860ctl names the node and why" "$node.* cannot be opened: permission denied"
+    expect "access denied: t860ctl gives the udev rule to install" "70-t860.rules"
     # Without access the program waits for a controller that never answers:
     # its trace is all this needs.
     as_user "$util" /screenshot "$work/denied.png" >"$work/denied-util.out" 2>&1 &
@@ -224,20 +230,21 @@ doctor_checks() {
     case $1 in
     root)
         check "doctor as root" "$ctl" doctor
-        expect "doctor as root: the controller answers" "answer"
-        check "doctor --json as root" "$ctl" doctor --json
+        expect "doctor as root: the nodes and their collections" "\[ok\] Controller nodes"
+        expect "doctor as root: the controller answers" "\[ok\] Controller answers"
+        check "doctor --json as root" "$ctl" --json doctor
+        expect "doctor --json as root: the controller answers" '"controllerAnswers": true'
         ;;
     denied)
-        as_user "$ctl" doctor >"$work/doctor.out" 2>&1
-        local status=$?
-        out=$(cat "$work/doctor.out")
-        [ "$status" -eq 3 ] && ok "doctor as $user without access exits 3" ||
-            bad "doctor as $user without access exited $status"
-        expect "doctor names the node that refuses $user" "$(first_node)"
-        expect "doctor gives the udev rule as the fix" "70-t860.rules"
+        check_exit 3 "doctor as $user without access: no answer" as_user "$ctl" doctor
+        expect "doctor names the node that refuses $user" "\[failed\].*$(first_node)"
+        expect "doctor gives the udev rule as the fix" "fix: .*70-t860.rules"
         ;;
     granted)
         check "doctor as $user after the rule" as_user "$ctl" doctor
+        expect "doctor as $user: the rule is installed and its access list applies" \
+            "\[ok\] udev rule: installed as /run/udev/rules.d/70-t860.rules.*access list"
+        expect "doctor as $user: the controller answers" "\[ok\] Controller answers"
         ;;
     esac
 }
