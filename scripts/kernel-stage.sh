@@ -18,6 +18,7 @@
 # T860_STAGE_CHECKS names another script for the guest to run (for trying
 # something out inside the guest by hand).
 set -euo pipefail
+PATH=$PATH:/usr/sbin:/sbin  # modinfo, for a user whose PATH has no sbin
 
 fail() {
     echo "kernel stage: FAILED: $*" >&2
@@ -32,10 +33,23 @@ accel=${T860_QEMU_ACCEL:-tcg}
 timeout_s=${T860_STAGE_TIMEOUT:-300}
 mkdir -p "$stage"
 
-case "$build" in
-/tmp/* | /run/* | /var/tmp/* | /dev/* | /proc/* | /sys/*)
-    fail "the guest mounts its own $build; use a build folder elsewhere" ;;
-esac
+source_dir=$(cd "$here/.." && pwd)
+# The guest puts its own /tmp and /var/tmp over the host's: a source or build
+# folder there is shared on its own and mounted again at its place.
+extra_shares=()
+extra_mounts=
+for dir in "$source_dir" "$build"; do
+    [ "$dir" = "$build" ] && [ "${build#"$source_dir"/}" != "$build" ] && continue  # seen inside the source
+    case "$dir" in
+    /tmp/* | /var/tmp/*)
+        tag=extra${#extra_shares[@]}
+        extra_shares+=(-fsdev "local,id=$tag,path=$dir,security_model=none,readonly=on,multidevs=remap"
+            -device "virtio-9p-pci,fsdev=$tag,mount_tag=$tag")
+        extra_mounts="$extra_mounts $tag:$dir"
+        ;;
+    /run/* | /dev/* | /proc/* | /sys/*) fail "the guest has its own $dir; use a folder elsewhere" ;;
+    esac
+done
 case "$build$here" in
 *[[:space:]]*) fail "the guest takes its paths from a plain list; $build or $here has a space" ;;
 esac
@@ -49,12 +63,20 @@ done
 # installed on this machine.
 kernel_pkg=$(apt-cache depends linux-image-amd64 2>/dev/null |
     sed -n 's/^ *Depends: \(linux-image-[0-9][^ ]*\)$/\1/p' | head -n 1)
-[ -n "$kernel_pkg" ] || fail "apt knows no linux-image-amd64 (run apt-get update)"
-deb=$(ls "$stage/${kernel_pkg}"_*.deb 2>/dev/null | head -n 1 || true)
+if [ -z "$kernel_pkg" ]; then
+    # No package lists: the kernel fetched before, if there is one.
+    deb=$(ls "$stage"/linux-image-*.deb 2>/dev/null | head -n 1 || true)
+    [ -n "$deb" ] || fail "apt knows no linux-image-amd64 (run apt-get update)"
+else
+    deb=$(ls "$stage/${kernel_pkg}"_*.deb 2>/dev/null | head -n 1 || true)
+fi
 if [ -z "$deb" ]; then
     echo "== Kernel stage: fetching $kernel_pkg"
-    (cd "$stage" && apt-get download -q "$kernel_pkg") || fail "apt-get download $kernel_pkg failed"
-    deb=$(ls "$stage/${kernel_pkg}"_*.deb | head -n 1)
+    rm -f "$stage"/linux-image-*.deb  # an older kernel's
+    (cd "$stage" && apt-get download -q "$kernel_pkg" 2>&1 | { grep -v 'unsandboxed' || true; }) ||
+        fail "apt-get download $kernel_pkg failed"
+    deb=$(ls "$stage/${kernel_pkg}"_*.deb 2>/dev/null | head -n 1 || true)
+    [ -n "$deb" ] || fail "apt-get download $kernel_pkg gave no package"
 fi
 linux="$stage/linux"
 if [ ! -f "$linux/.unpacked-$(basename "$deb")" ]; then
@@ -111,7 +133,8 @@ chmod +x "$initrd/init"
 cat >"$initrd/stage.conf" <<EOF
 T860_GUEST_SCRIPT=${T860_STAGE_CHECKS:-$here/kernel-stage/guest-checks.sh}
 T860_BUILD=$build
-T860_SOURCE=$(cd "$here/.." && pwd)
+T860_SOURCE=$source_dir
+T860_EXTRA_MOUNTS="$extra_mounts"
 EOF
 (cd "$initrd" && find . | cpio -o -H newc --quiet | gzip -1) >"$stage/initramfs.cpio.gz"
 
@@ -137,6 +160,7 @@ timeout --kill-after=10 "$timeout_s" qemu-system-x86_64 \
     -append "console=ttyS0 panic=-1 quiet loglevel=4" \
     -fsdev local,id=hostroot,path=/,security_model=none,readonly=on,multidevs=remap \
     -device virtio-9p-pci,fsdev=hostroot,mount_tag=hostroot \
+    "${extra_shares[@]}" \
     -nic none 2>"$stage/qemu.err"
 qemu_status=$?
 set -e
