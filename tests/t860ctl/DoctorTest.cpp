@@ -191,4 +191,9 @@ TEST(CtlAccessDenied, NoControllerNamesTheRefusingNodeAndTheRuleToInstall) {
     // Named once, though four collections refused.
     const size_t first = result.err.find("virtual:refusing");
     EXPECT_EQ(result.err.find("virtual:refusing", first + 1), std::string::npos);
+
+    const CtlResult doctor = RunCtlCapturing({"doctor"});
+    EXPECT_EQ(doctor.code, 3);
+    EXPECT_THAT(doctor.out, HasSubstr("[failed] Controller answers: no controller found"));
+    EXPECT_THAT(doctor.out, Not(HasSubstr("t860ctl:")));  // one line a check
 }
