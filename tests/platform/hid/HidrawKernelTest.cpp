@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -122,7 +123,22 @@ protected:
         EXPECT_TRUE(std::equal(expected.begin(), expected.begin() + 12, reply.begin()));
     }
 
-    HidrawBackend backend_;
+    // The kernel's own requests, with what each of them returned: a backend
+    // that falls back to write() must not hide a failing set-output request.
+    HidrawSetup KernelSetup() {
+        HidrawSetup setup;
+        setup.control = [this](int fd, ReportRequest request, uint8_t* report, size_t length) {
+            const int result = ControlDeviceNode(fd, request, report, length);
+            if (request == ReportRequest::SetOutput) {
+                setOutputResult_ = result;
+            }
+            return result;
+        };
+        return setup;
+    }
+
+    std::atomic<int> setOutputResult_{-1};
+    HidrawBackend backend_{KernelSetup()};
     bool single_ = false;
     std::map<std::pair<uint16_t, uint16_t>, std::string> paths_;
     std::map<std::pair<uint16_t, uint16_t>, HidCaps> caps_;
@@ -171,6 +187,7 @@ TEST_F(HidrawKernelTest, ChannelZerosReportsComeWithReportIdZeroFirst) {
 TEST_F(HidrawKernelTest, ASetOutputReportIsAnsweredLikeAWrite) {
     const Report query = VersionQuery();
     ASSERT_TRUE(backend_.SetOutputReport(Handle(kChannel6), query.data(), query.size()));
+    EXPECT_GE(setOutputResult_.load(), 0) << "HIDIOCSOUTPUT itself, not the write() fallback";
     Report reply;
     ASSERT_TRUE(ReadKind(Handle(kChannel6), 'C', reply));
     ExpectVersionReply(reply);
