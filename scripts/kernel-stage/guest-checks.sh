@@ -65,6 +65,14 @@ ran_tests() {
         bad "$1: $(grep -E 'PASSED|SKIPPED|FAILED' <<<"$out" | tr '\n' ' ')"
     fi
 }
+# The programs as the unprivileged user runs them: copies it can reach even
+# where the build lies in a folder only its owner may enter.
+user_bin=$work/bin
+mkdir -p "$user_bin"
+cp "$ctl" "$util" "$user_bin/"
+chmod -R a+rX "$user_bin"
+user_ctl=$user_bin/t860ctl
+user_util=$user_bin/t860util
 # Runs a command as the unprivileged user, with a home of its own.
 as_user() {
     setpriv --reuid="$user" --regid=nogroup --clear-groups \
@@ -188,12 +196,12 @@ access_checks() {
     local node
     node=$(first_node)
     chmod 0600 /dev/hidraw*
-    check_exit 3 "access denied: t860ctl info says no controller" as_user "$ctl" info
+    check_exit 3 "access denied: t860ctl info says no controller" as_user "$user_ctl" info
     expect "access denied: t860ctl names the node and why" "$node.* cannot be opened: permission denied"
     expect "access denied: t860ctl gives the udev rule to install" "70-t860.rules"
     # Without access the program waits for a controller that never answers:
     # its trace is all this needs.
-    as_user "$util" /screenshot "$work/denied.png" >"$work/denied-util.out" 2>&1 &
+    as_user "$user_util" /screenshot "$work/denied.png" >"$work/denied-util.out" 2>&1 &
     local util_pid=$!
     wait_for 100 grep -q "Access denied" "$work/denied-util.out"
     kill "$util_pid" 2>/dev/null
@@ -227,7 +235,7 @@ EOF
     else
         bad "udev rule: no access for $user on $node: $(getfacl -p "$node" 2>&1 | tr '\n' ' ')"
     fi
-    check "udev rule: t860ctl info as $user" as_user "$ctl" info
+    check "udev rule: t860ctl info as $user" as_user "$user_ctl" info
     expect "udev rule: $user reaches the controller" "Serial Number: 86012345"
     doctor_checks granted
     udevadm control --exit
@@ -244,12 +252,12 @@ doctor_checks() {
         expect "doctor --json as root: the controller answers" '"controllerAnswers": true'
         ;;
     denied)
-        check_exit 3 "doctor as $user without access: no answer" as_user "$ctl" doctor
+        check_exit 3 "doctor as $user without access: no answer" as_user "$user_ctl" doctor
         expect "doctor names the node that refuses $user" "\[failed\].*$(first_node)"
         expect "doctor gives the udev rule as the fix" "fix: .*70-t860.rules"
         ;;
     granted)
-        check "doctor as $user after the rule" as_user "$ctl" doctor
+        check "doctor as $user after the rule" as_user "$user_ctl" doctor
         expect "doctor as $user: the rule is installed and its access list applies" \
             "\[ok\] udev rule: installed as /run/udev/rules.d/70-t860.rules.*access list"
         expect "doctor as $user: the controller answers" "\[ok\] Controller answers"
