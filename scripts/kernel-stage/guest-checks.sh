@@ -265,17 +265,26 @@ doctor_checks() {
     esac
 }
 
+# timed NAME COMMAND...: runs a group of checks and says how long it took.
+timed() {
+    local started=$SECONDS status
+    "$@"
+    status=$?
+    echo "T860 time: $* $((SECONDS - started)) s"
+    return $status
+}
+
 for topology in separate single; do
-    if plug_controller "$topology"; then
-        controller_checks "$topology"
+    if timed plug_controller "$topology"; then
+        timed controller_checks "$topology"
         if [ "$topology" = separate ]; then
-            replug_checks
-            doctor_checks root
-            access_checks
+            timed replug_checks
+            timed doctor_checks root
+            timed access_checks
         fi
-        unplug_controller
+        timed unplug_controller
     fi
 done
 
-echo "T860 guest: $failures check(s) failed"
+echo "T860 guest: $failures check(s) failed, checks took $SECONDS s"
 [ "$failures" -eq 0 ]
