@@ -61,8 +61,19 @@ done
 # --- The kernel: Debian's linux-image-amd64 names the versioned package that
 # holds the files. Fetched once, unpacked into the build folder, never
 # installed on this machine.
-kernel_pkg=$(apt-cache depends linux-image-amd64 2>/dev/null |
-    sed -n 's/^ *Depends: \(linux-image-[0-9][^ ]*\)$/\1/p' | head -n 1)
+kernel_package_name() {
+    apt-cache depends linux-image-amd64 2>/dev/null |
+        sed -n 's/^ *Depends: \(linux-image-[0-9][^ ]*\)$/\1/p' | head -n 1
+}
+kernel_pkg=$(kernel_package_name)
+if [ -z "$kernel_pkg" ] && ! ls "$stage"/linux-image-*.deb >/dev/null 2>&1; then
+    # A new machine whose package lists were never read: read them once.
+    echo "== Kernel stage: reading the package lists"
+    sudo_cmd=()
+    [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+    "${sudo_cmd[@]}" apt-get update -q >/dev/null 2>&1 || true
+    kernel_pkg=$(kernel_package_name)
+fi
 if [ -z "$kernel_pkg" ]; then
     # No package lists: the kernel fetched before, if there is one.
     deb=$(ls "$stage"/linux-image-*.deb 2>/dev/null | head -n 1 || true)
