@@ -36,6 +36,7 @@ const QColor kTargetHeld(230, 140, 0);
 const QColor kTargetTaken(0, 150, 0);
 constexpr int kConnectionWaitTicks = 50;  // of 100 ms
 constexpr int kRestoreWaitMs = 200;
+constexpr int kReplyWaitMs = 100;
 
 }  // namespace
 
@@ -124,7 +125,16 @@ TfrmAccuracy::~TfrmAccuracy() {
 }
 
 void TfrmAccuracy::StartTest() {
-    SavedReportMode = DeviceStatus.ReportMode & 0xFF;
+    // The mode to give back is asked of the controller: the last one known
+    // is 0 when nobody asked since the start, and giving back 0 would leave
+    // the controller reporting no touches to the system. All of it is kept:
+    // the bits above the low byte stay as they were while X packets come.
+    DeviceStatus.ReportModeReceived = false;
+    GetReportMode();
+    for (int waited = 0; !DeviceStatus.ReportModeReceived && waited < kReplyWaitMs; waited += 5) {
+        platform::Sleep(5);
+    }
+    SavedReportMode = DeviceStatus.ReportMode.load();
     SetReportModeByte(kXPacketsReportMode);
     fullScreen_->Show();
 }
@@ -146,10 +156,11 @@ void TfrmAccuracy::StartRun() {
         std::lock_guard<std::mutex> guard(sessionLock_);
         session_.Start(grid, width(), height(), HoldMs);
     }
+    runSize_ = size();
     takingTouches_ = true;
     Results->hide();
     Refresh();
-    emit RunStarted(grid, size());
+    emit RunStarted(grid, size(), -1);
 }
 
 void TfrmAccuracy::RedoTarget(int index) {
@@ -163,7 +174,7 @@ void TfrmAccuracy::RedoTarget(int index) {
     takingTouches_ = true;
     Results->hide();
     Refresh();
-    emit RunStarted(session_.GridSize(), size());
+    emit RunStarted(State().Grid, size(), index);
 }
 
 void TfrmAccuracy::OnXPacket(const XPacket& packet, uint32_t nowMs) {
@@ -189,8 +200,9 @@ void TfrmAccuracy::OnXPacket(const XPacket& packet, uint32_t nowMs) {
 
 TfrmAccuracy::SessionState TfrmAccuracy::State() const {
     std::lock_guard<std::mutex> guard(sessionLock_);
-    return {session_.Phase(), session_.CurrentTarget(), session_.Targets(), session_.Holding(),
-            session_.Sample(session_.CurrentTarget()).Target};
+    return {session_.Phase(),         session_.GridSize(),
+            session_.CurrentTarget(), session_.Targets(),
+            session_.Holding(),       session_.Sample(session_.CurrentTarget()).Target};
 }
 
 AccuracyPhase TfrmAccuracy::Phase() const {
@@ -206,7 +218,7 @@ bool TfrmAccuracy::Holding() const {
 }
 
 void TfrmAccuracy::Refresh() {
-    const auto [phase, current, targets, holding, position] = State();
+    const auto [phase, grid, current, targets, holding, position] = State();
     if (phase == AccuracyPhase::Finished) {
         if (Results->isHidden() && isVisible()) {
             ShowResults();
@@ -398,14 +410,15 @@ void TfrmAccuracy::resizeEvent(QResizeEvent* event) {
     cbLargeGrid->adjustSize();
     cbLargeGrid->move(8, height() - 48);
     Results->setGeometry(rect());
-    // The targets sit at shares of the window: a new size starts the run over.
-    if (isVisible() && Results->isHidden()) {
+    // The targets sit at shares of the window: a new size starts the run
+    // over (a move put back to the same size does not).
+    if (isVisible() && Results->isHidden() && size() != runSize_) {
         StartRun();
     }
 }
 
 void TfrmAccuracy::paintEvent(QPaintEvent*) {
-    const auto [phase, current, targets, holding, target] = State();
+    const auto [phase, grid, current, targets, holding, target] = State();
     if (phase == AccuracyPhase::Finished) {
         return;
     }

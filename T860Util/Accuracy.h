@@ -41,8 +41,8 @@ public:
     // How long a touch must be held still to be taken.
     uint32_t HoldMs = kDefaultHoldMs;
 
-    // Saves the report mode, asks for X packets and opens the window over
-    // the whole monitor under the pointer.
+    // Saves the controller's report mode, asks for X packets and opens the
+    // window over the whole monitor under the pointer.
     void StartTest();
     // Starts the run over (after the grid changed, or from the results).
     void StartAgain();
@@ -61,8 +61,9 @@ public:
     // The desktop's monitors as the system reports them; tests give their own.
     void OverrideDesktopLayout(std::optional<DesktopLayout> layout);
 
-    // Emitted on the window thread each time a run or a redo starts.
-    Q_SIGNAL void RunStarted(int gridSize, QSize size);
+    // Emitted on the window thread each time a run starts (onlyTarget -1)
+    // or one target is taken again (its index).
+    Q_SIGNAL void RunStarted(int gridSize, QSize size, int onlyTarget);
 
     void FormShow();
     bool FormKeyDown(QKeyEvent* key);
@@ -82,6 +83,7 @@ private:
     // What the window shows of the session, taken under its lock.
     struct SessionState {
         AccuracyPhase Phase;
+        int Grid;
         int Current;
         int Targets;
         bool Holding;
@@ -108,6 +110,7 @@ private:
     QWidget* mainWindow_;
     bool accuracyOnlyMode_ = false;
     int connectionWaitTicks_ = 0;
+    QSize runSize_;  // the window's size when the run started
 };
 
 extern TfrmAccuracy* frmAccuracy;

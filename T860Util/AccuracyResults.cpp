@@ -28,10 +28,14 @@ constexpr int kLegendHeight = 62;
 // Of the drawn screen's shorter side; the outer targets are 10 % from the edge.
 constexpr double kLongestArrow = 0.09;
 
-// 1, 2, 5, 10, 20, 50, ...: the largest not above the wanted enlargement.
+// Offsets smaller than this are not worth enlarging.
+constexpr double kSmallestEnlargedPx = 0.1;
+constexpr double kLongestScaleBar = 150;
+
+// 1, 2, 5, 10, 20, 50, ... up to 500: the largest not above the wanted value.
 double RoundScale(double wanted) {
     double scale = 1;
-    for (double decade = 1; decade <= 1000; decade *= 10) {
+    for (double decade = 1; decade <= 100; decade *= 10) {
         for (double step : {1.0, 2.0, 5.0}) {
             if (step * decade <= wanted) {
                 scale = step * decade;
@@ -104,8 +108,9 @@ void TAccuracyArrowView::paintEvent(QPaintEvent*) {
     // The longest arrow stays within the margin between the outer targets and
     // the screen's edge, whatever its direction.
     const double longest = kLongestArrow * std::min(screenW, screenH) * scale;
-    arrowScale_ =
-        summary.LargestOffsetPx > 0 ? RoundScale(longest / (summary.LargestOffsetPx * scale)) : 1;
+    arrowScale_ = summary.LargestOffsetPx > kSmallestEnlargedPx
+                      ? RoundScale(longest / (summary.LargestOffsetPx * scale))
+                      : 1;
     for (size_t i = 0; i < result.Samples.size(); ++i) {
         const TargetSample& sample = result.Samples[i];
         const QPointF target = toView(sample.Target);
@@ -129,8 +134,8 @@ void TAccuracyArrowView::paintEvent(QPaintEvent*) {
                   target + QPointF(verdict.Offset.X, verdict.Offset.Y) * scale * arrowScale_);
     }
 
-    // The scale: a bar as long as a 10-pixel offset is drawn, and the legend.
-    const double barPx = 10;
+    // The scale: a bar as long as a round offset is drawn, and the legend.
+    const double barPx = RoundScale(kLongestScaleBar / (scale * arrowScale_));
     const double top = origin.y() + screenH * scale + 14;
     painter.setPen(QPen(Qt::black, 2));
     painter.drawLine(QPointF(origin.x(), top),
@@ -180,7 +185,7 @@ TAccuracyResults::TAccuracyResults(QWidget* parent) : QWidget(parent) {
     lbMapping->setTextInteractionFlags(Qt::TextSelectableByMouse);
     edAdvice = new QPlainTextEdit(this);
     edAdvice->setReadOnly(true);
-    edAdvice->setLineWrapMode(QPlainTextEdit::NoWrap);
+    edAdvice->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     edAdvice->setFont(QFont("Monospace"));
     edAdvice->setMinimumHeight(120);
     btnSave = new QPushButton("Save Results...", this);

@@ -42,9 +42,12 @@ struct Simulation {
     // a little off and with a little jitter, so the test runs end to end.
     void PlayTechnicianOnEachRun(TfrmAccuracy& window) {
         QObject::connect(&window, &TfrmAccuracy::RunStarted, &window,
-                         [this](int gridSize, QSize size) {
+                         [this](int gridSize, QSize size, int onlyTarget) {
                              TechnicianConfig technician;
                              for (int i = 0; i < TargetCount(gridSize); ++i) {
+                                 if (onlyTarget >= 0 && i != onlyTarget) {
+                                     continue;
+                                 }
                                  const AccuracyPoint f = TargetFraction(gridSize, i);
                                  technician.targets.push_back(
                                      {static_cast<float>(f.X), static_cast<float>(f.Y)});
@@ -72,14 +75,17 @@ struct Simulation {
 };
 
 // "/screenshot FILE": once the connection handshake has filled the information
-// label, or after 5 s, save the main window, print its two status labels and
-// close it, which ends the program.
+// label, or 10 s after the message loop started (the windows' creation can take
+// seconds of that on an emulated machine), save the main window, print its two
+// status labels and close it, which ends the program.
 void ScheduleScreenshot(TfrmMain& window, const QString& file) {
     auto* poll = new QTimer(&window);
     auto* started = new QElapsedTimer();
-    started->start();
     QObject::connect(poll, &QTimer::timeout, &window, [&window, file, poll, started] {
-        if (DeviceStatus.InfoReceived != kInfoAll && started->elapsed() < 5000) {
+        if (!started->isValid()) {
+            started->start();
+        }
+        if (DeviceStatus.InfoReceived != kInfoAll && started->elapsed() < 10000) {
             return;
         }
         poll->stop();

@@ -26,6 +26,7 @@ const char kCtlUsage[] =
     "  report FILE [--accuracy RESULT.json] [--baseline FILE]\n"
     "  baseline save FILE [--note TEXT] [--scans N]\n"
     "  baseline compare FILE [--scans N]\n"
+    "  doctor\n"
     "Exit codes: 0 success, 1 refused or file error, 2 usage error, 3 no controller,\n"
     "4 the controller did not answer in time, 5 the unit differs from its baseline.\n";
 

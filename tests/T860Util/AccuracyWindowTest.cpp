@@ -16,6 +16,7 @@
 #include <optional>
 
 #include "Protocol/DeviceStatus.h"
+#include "Protocol/Protocolutils.h"
 #include "T860Util/Accuracy.h"
 #include "T860Util/AccuracyResults.h"
 #include "T860Util/Dispatch.h"
@@ -62,7 +63,7 @@ protected:
     void Open() {
         QTest::keyClick(main_.get(), Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
         ASSERT_TRUE(accuracy_->isVisible());
-        ASSERT_TRUE(PumpUntil([this] { return controller_->ReportMode() == 0x0002; }));
+        ASSERT_TRUE(PumpUntil([this] { return (controller_->ReportMode() & 0xFF) == 0x02; }));
         Pump(20);  // a full-screen window may still be resized
     }
 
@@ -269,10 +270,15 @@ TEST_F(AccuracyWindow, ARedoneTargetReplacesItsSampleAndSaveWritesFileAndPicture
     EXPECT_TRUE(ui_.messages.empty());
 }
 
-TEST_F(AccuracyWindow, TighterLimitsFailTargetsAndClosingRestoresTheReportMode) {
-    OnChannel6Report(0, Report({'C', 3, 0x36, 0x03, 0x05}).data(), 64);
+TEST_F(AccuracyWindow, TighterLimitsFailTargetsAndClosingRestoresTheControllersReportMode) {
+    SetReportMode(0x0105);
+    ASSERT_TRUE(PumpUntil([this] { return controller_->ReportMode() == 0x0105; }));
+    // What the program last heard is stale; the window asks the controller.
+    ASSERT_TRUE(PumpUntil([] { return DeviceStatus.ReportMode == 0x0105; }));
+    DeviceStatus.ReportMode = 0;
     Open();
-    EXPECT_EQ(accuracy_->SavedReportMode, 0x05);
+    EXPECT_EQ(accuracy_->SavedReportMode, 0x0105);
+    EXPECT_EQ(controller_->ReportMode(), 0x0102);
     TechnicianConfig technician = Technician(AllTargets());
     technician.offsetXPx = 6;
     Play(technician, Inside);
@@ -287,9 +293,9 @@ TEST_F(AccuracyWindow, TighterLimitsFailTargetsAndClosingRestoresTheReportMode) 
 
     Key(Qt::Key_Escape);
     EXPECT_FALSE(accuracy_->isVisible());
-    ASSERT_TRUE(PumpUntil([this] { return controller_->ReportMode() == 0x0005; }));
+    ASSERT_TRUE(PumpUntil([this] { return controller_->ReportMode() == 0x0105; }));
     const Report65 restore = recorder_->Sent(6).back();
-    EXPECT_EQ(Hex(restore, 6), "06 43 03 36 00 05");
+    EXPECT_EQ(Hex(restore, 6), "06 43 03 36 01 05");
 }
 
 TEST_F(AccuracyWindow, BackspaceStepsBackDuringTheRunAndAltF4Leaves) {
@@ -303,7 +309,7 @@ TEST_F(AccuracyWindow, BackspaceStepsBackDuringTheRunAndAltF4Leaves) {
 
     Key(Qt::Key_F4, Qt::AltModifier);
     EXPECT_FALSE(accuracy_->isVisible());
-    ASSERT_TRUE(PumpUntil([this] { return controller_->ReportMode() == 0x0000; }));
+    ASSERT_TRUE(PumpUntil([this] { return controller_->ReportMode() == 0x0020; }));
 }
 
 }  // namespace

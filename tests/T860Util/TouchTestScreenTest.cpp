@@ -4,6 +4,7 @@
 // entry, on a real X server without a window manager.
 
 #include <QCheckBox>
+#include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPixmap>
@@ -41,14 +42,15 @@ protected:
 
     static QRect ScreenBounds() { return QGuiApplication::primaryScreen()->geometry(); }
 
-    bool CoversTheScreen() const {
-        return xtest_->isVisible() && xtest_->frameGeometry() == ScreenBounds() &&
-               xtest_->geometry() == ScreenBounds();
+    bool Covers(const QRect& screen) const {
+        return xtest_->isVisible() && xtest_->frameGeometry() == screen &&
+               xtest_->geometry() == screen;
     }
+    bool CoversTheScreen() const { return Covers(ScreenBounds()); }
 
-    void OpenXTest() {
+    void OpenXTest(const QRect& screen = ScreenBounds()) {
         main_->btnXMultiTest->click();
-        ASSERT_TRUE(PumpUntil([this] { return CoversTheScreen(); }))
+        ASSERT_TRUE(PumpUntil([&] { return Covers(screen); }))
             << "at " << xtest_->frameGeometry().x() << "," << xtest_->frameGeometry().y() << " "
             << xtest_->frameGeometry().width() << "x" << xtest_->frameGeometry().height();
         ASSERT_TRUE(PumpUntil([this] { return controller_->ReportMode() == 2; }));
@@ -58,19 +60,22 @@ protected:
     // there is one, else what the window paints there.
     static QColor ShownAt(const QWidget* window, QPoint global) {
         if (QGuiApplication::platformName() == "xcb") {
-            const QRect screen = ScreenBounds();
-            const QImage shot =
-                QGuiApplication::primaryScreen()
-                    ->grabWindow(0, global.x() - screen.x(), global.y() - screen.y(), 1, 1)
-                    .toImage();
+            QScreen* screen = QGuiApplication::screenAt(global);
+            const QImage shot = screen
+                                    ->grabWindow(0, global.x() - screen->geometry().x(),
+                                                 global.y() - screen->geometry().y(), 1, 1)
+                                    .toImage();
             return shot.isNull() ? QColor() : shot.pixelColor(0, 0);
         }
         const QImage painted = const_cast<QWidget*>(window)->grab().toImage();
         return painted.pixelColor(window->mapFromGlobal(global));
     }
 
+    bool ShowsDownTouchInTheMiddleOf(const QRect& screen) const {
+        return ShownAt(xtest_.get(), screen.center()) == kDownGreen;
+    }
     bool ShowsDownTouchAtTheScreensMiddle() const {
-        return ShownAt(xtest_.get(), ScreenBounds().center()) == kDownGreen;
+        return ShowsDownTouchInTheMiddleOf(ScreenBounds());
     }
 
     size_t RestoresSent() const {
@@ -87,6 +92,21 @@ TEST_F(TouchTestScreen, XMultiTestCoversTheScreenAndDrawsTheMiddleTouchInItsMidd
     OnChannel6Report(0, XDown(kMiddle, kMiddle).data(), 64);
     EXPECT_TRUE(PumpUntil([this] { return ShowsDownTouchAtTheScreensMiddle(); }));
     xtest_->close();
+}
+
+// Run by its own ctest entry on two offscreen screens; one screen has nothing to choose.
+TEST_F(TouchTestScreen, OpensOnTheScreenUnderThePointer) {
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (screens.size() < 2) {
+        GTEST_SKIP() << "one screen";
+    }
+    const QRect second = screens[1]->geometry();
+    QCursor::setPos(second.center());
+    OpenXTest(second);
+    OnChannel6Report(0, XDown(kMiddle, kMiddle).data(), 64);
+    EXPECT_TRUE(PumpUntil([&] { return ShowsDownTouchInTheMiddleOf(second); }));
+    xtest_->close();
+    QCursor::setPos(ScreenBounds().center());
 }
 
 TEST_F(TouchTestScreen, MovedOrResizedByOthersItGoesBackOverTheScreen) {
