@@ -4,6 +4,8 @@
 // continuous stream command.
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "platform/hid/HidBackend.h"
 
@@ -23,6 +25,10 @@ void GetDeviceIdentity(uint16_t& vendor, uint16_t& product);
 // the handle with CloseHIDDevice.
 HidHandle FindHIDDevice(HidCaps& caps, uint16_t usage, uint16_t usagePage, bool overlapped);
 void CloseHIDDevice(HidHandle device);
+// The device nodes of interfaces with the current identity that refused to
+// open for want of access, each named once; empty where the platform cannot
+// tell a refused controller from a collection the system keeps to itself.
+std::vector<std::string> DeniedControllerNodes();
 
 constexpr uint16_t kVendorUsagePage = 0xFFA0;
 constexpr uint16_t kChannel0Usage = 0x0001;

@@ -1,6 +1,8 @@
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "DriverInterface/DriverIO.h"
 #include "lib/Trace.h"
@@ -117,4 +119,33 @@ void CloseHIDDevice(HidHandle device) {
     if (device != nullptr) {
         CurrentBackend().Close(device);
     }
+}
+
+std::vector<std::string> DeniedControllerNodes() {
+    Backend& hid = CurrentBackend();
+    std::vector<std::string> nodes;
+    const InterfaceSet interfaces = hid.GetClassDevs();
+    if (interfaces == nullptr) {
+        return nodes;
+    }
+    std::string path;
+    for (uint32_t index = 0; hid.EnumInterface(interfaces, index) == EnumStatus::Ok &&
+                             hid.GetInterfaceDetail(interfaces, index, path);
+         ++index) {
+        HidHandle handle = nullptr;
+        const OpenStatus opened = hid.Open(path, false, handle);
+        if (opened == OpenStatus::Ok) {
+            hid.Close(handle);
+            continue;
+        }
+        HidAttributes attributes;
+        std::string node;
+        if (opened == OpenStatus::AccessDenied && hid.PeekAttributes(path, attributes, node) &&
+            HasCurrentIdentity(attributes) &&
+            std::find(nodes.begin(), nodes.end(), node) == nodes.end()) {
+            nodes.push_back(node);
+        }
+    }
+    hid.DestroyInterfaceSet(interfaces);
+    return nodes;
 }

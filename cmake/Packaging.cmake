@@ -57,8 +57,8 @@ if(TARGET t860-uhid)
 endif()
 install(FILES packaging/70-t860.rules DESTINATION lib/udev/rules.d COMPONENT t860ctl)
 t860_package_files(t860ctl)
-# >>> Manual pages t860ctl(1) and t860-uhid(1): come with the uhid program's
-# >>> branch; one t860_install_manual_page(FILE t860ctl) line each.
+t860_install_manual_page("${PROJECT_SOURCE_DIR}/docs/man/t860ctl.1" t860ctl)
+t860_install_manual_page("${PROJECT_SOURCE_DIR}/docs/man/t860-uhid.1" t860ctl)
 
 # --- t860util --------------------------------------------------------------
 if(T860_WITH_QT)
@@ -68,8 +68,7 @@ if(T860_WITH_QT)
     install(FILES packaging/t860util.svg
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps COMPONENT t860util)
     t860_package_files(t860util)
-    # >>> Manual page t860util(1): comes with the uhid program's branch;
-    # >>> t860_install_manual_page(FILE t860util).
+    t860_install_manual_page("${PROJECT_SOURCE_DIR}/docs/man/t860util.1" t860util)
 endif()
 
 # --- The Debian packages (CPack) ------------------------------------------

@@ -5,7 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
-qt_free=(platform lib DriverInterface Driver Simulator Protocol t860ctl
+qt_free=(platform lib DriverInterface Driver Simulator Protocol t860ctl t860-uhid
          tests/platform tests/lib tests/DriverInterface tests/Driver tests/Simulator
          tests/Protocol tests/t860ctl)
 pattern='^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"](Q[A-Za-z]*|Qt[A-Za-z]*/.*|T860Util/.*|Painter/.*|Charting/.*)[">]'
