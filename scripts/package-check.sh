@@ -66,7 +66,8 @@ for metainfo in "$contents"/usr/share/metainfo/*.metainfo.xml; do
     release=$(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' "$metainfo")
     check_version "$(basename "$metainfo")" "$release" "$version"
 done
-check_version "t860ctl --version" "$("$contents"/usr/bin/t860ctl --version)" "t860ctl $version"
-check_version "t860util --version" "$("$contents"/usr/bin/t860util --version)" \
-    "t860util $version"
+for program in t860util t860ctl t860-uhid; do
+    check_version "$program --version" "$("$contents/usr/bin/$program" --version)" \
+        "$program $version"
+done
 echo "Packages $version checked: $(basename -a "${debs[@]}" | tr '\n' ' ')"
