@@ -1,5 +1,7 @@
 #include "t860ctl/Doctor.h"
 
+#include <filesystem>
+
 #include "DriverInterface/DriverIO.h"
 #include "Protocol/DeviceStatus.h"
 #include "Protocol/Protocolutils.h"
@@ -45,7 +47,14 @@ DoctorCheck IdentityCheck(const CtlOptions& options) {
         check.fix = "set HOME or XDG_CONFIG_HOME";
         return check;
     }
-    check.detail = IdentityText(vendor, product) + " in XlateLib.ini";
+    char folder[kDataFolderCapacity];
+    const std::string ini = GetDataFolder(folder, sizeof folder)
+                                ? std::string(folder) + "XlateLib.ini"
+                                : std::string("XlateLib.ini");
+    std::error_code error;
+    check.detail = std::filesystem::exists(ini, error)
+                       ? IdentityText(vendor, product) + " in " + ini
+                       : IdentityText(vendor, product) + ": no " + ini + " yet";
     if (vendor == kDefaultVendorID && product == kDefaultProductID) {
         check.verdict = Verdict::Ok;
         check.detail += " (the default)";
@@ -75,8 +84,10 @@ DoctorCheck AnswerCheck(CtlRun& run) {
         check.detail =
             std::string("version ") + device.Status().DriverVersion + " (the version query)";
     } catch (const CtlFailure& failure) {
+        // Its first line; the nodes that refused this user are in the checks above.
+        const std::string what = failure.what();
         check.verdict = Verdict::Failed;
-        check.detail = failure.what();
+        check.detail = what.substr(0, what.find('\n'));
         check.fix = "see the checks above";
     }
     return check;

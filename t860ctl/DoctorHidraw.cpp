@@ -152,7 +152,7 @@ std::string HowGranted(const std::string& path) {
     if (::stat(path.c_str(), &status) != 0) {
         return {};
     }
-    if ((status.st_mode & S_IRWXO & (S_IROTH | S_IWOTH)) == (S_IROTH | S_IWOTH)) {
+    if ((status.st_mode & (S_IROTH | S_IWOTH)) == (S_IROTH | S_IWOTH)) {
         return "its mode gives everyone read and write";
     }
     if (status.st_uid == user && (status.st_mode & (S_IRUSR | S_IWUSR)) == (S_IRUSR | S_IWUSR)) {

@@ -15,6 +15,7 @@
 #include "lib/Utils.h"
 #include "t860ctl/DoctorHidraw.h"
 #include "tests/platform/hid/Descriptors.h"
+#include "tests/platform/hid/SysfsTree.h"
 #include "tests/t860ctl/CtlFixture.h"
 
 namespace fs = std::filesystem;
@@ -29,10 +30,6 @@ constexpr char kKeyboardUevent[] = "DRIVER=hid-generic\nHID_ID=0003:0000046A:000
 class DoctorFixture : public ::testing::Test {
 protected:
     DoctorFixture() {
-        std::string pattern = (fs::temp_directory_path() / "t860-doctor-XXXXXX").string();
-        root_ = mkdtemp(pattern.data());
-        fs::create_directories(root_ / "sys");
-        fs::create_directories(root_ / "dev");
         fs::create_directories(root_ / "rules");
         fs::create_directories(root_ / "seats");
         setup.sysfsRoot = (root_ / "sys").string();
@@ -48,15 +45,8 @@ protected:
         };
         setup.getEnv = [this](const char*) { return seat_.empty() ? nullptr : seat_.c_str(); };
     }
-    ~DoctorFixture() override { fs::remove_all(root_); }
-
     void AddNode(const std::string& name, const char* uevent, const std::vector<uint8_t>& bytes) {
-        const fs::path device = root_ / "sys" / name / "device";
-        fs::create_directories(device);
-        std::ofstream(device / "uevent") << uevent;
-        std::ofstream(device / "report_descriptor", std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
+        tree_.AddNode(name, uevent, bytes);
     }
     void InstallRule() { std::ofstream(root_ / "rules" / "70-t860.rules") << "# rule\n"; }
     void Refuse(const std::string& node) { refusedNode_ = "/" + node; }
@@ -76,7 +66,8 @@ protected:
     HidrawDoctorSetup setup;
 
 private:
-    fs::path root_;
+    SysfsTree tree_;
+    const fs::path root_ = tree_.Root();
     std::string refusedNode_ = "/none";
     std::string seat_;
 };
@@ -200,4 +191,9 @@ TEST(CtlAccessDenied, NoControllerNamesTheRefusingNodeAndTheRuleToInstall) {
     // Named once, though four collections refused.
     const size_t first = result.err.find("virtual:refusing");
     EXPECT_EQ(result.err.find("virtual:refusing", first + 1), std::string::npos);
+
+    const CtlResult doctor = RunCtlCapturing({"doctor"});
+    EXPECT_EQ(doctor.code, 3);
+    EXPECT_THAT(doctor.out, HasSubstr("[failed] Controller answers: no controller found"));
+    EXPECT_THAT(doctor.out, Not(HasSubstr("t860ctl:")));  // one line a check
 }

@@ -108,12 +108,13 @@ public:
         Send(device, event);
     }
 
-private:
+    // The kernel's end of a device's node.
     int End(size_t device) {
         std::lock_guard<std::mutex> guard(lock_);
         return kernelEnds_.at(device);
     }
 
+private:
     std::mutex lock_;
     std::vector<int> kernelEnds_;
     int refuse_ = 0;

@@ -7,6 +7,7 @@
 #include "DriverInterface/DriverIO.h"
 #include "platform/hid/ReportDescriptor.h"
 #include "platform/hid/VirtualBus.h"
+#include "tests/platform/hid/SysfsTree.h"
 
 using platform::hid::ParseReportDescriptor;
 using platform::hid::ReportDescriptor;
@@ -16,16 +17,6 @@ namespace {
 
 ReportDescriptor Parse(const UhidDeviceLayout& device) {
     return ParseReportDescriptor(device.descriptor.data(), device.descriptor.size());
-}
-
-std::vector<size_t> IdsOf(const std::bitset<256>& ids) {
-    std::vector<size_t> list;
-    for (size_t id = 0; id < ids.size(); ++id) {
-        if (ids.test(id)) {
-            list.push_back(id);
-        }
-    }
-    return list;
 }
 
 // What the program's collection search and its report id filter need of each
