@@ -6,7 +6,9 @@
 
 #include <gmock/gmock.h>
 
+#include <chrono>
 #include <optional>
+#include <thread>
 
 #include "DriverInterface/DriverIO.h"
 #include "Simulator/VirtualController.h"
@@ -93,7 +95,11 @@ TEST_P(KernelPathTest, T860ctlFindsAndDrivesTheControllerThroughHidraw) {
     const Result stats = Ctl({"perf-stats"});
     EXPECT_EQ(stats.code, 4);
     EXPECT_THAT(stats.err, HasSubstr("BF_REPORT_GET_PERFORMANCE_STATS failed"));
-    EXPECT_GE(controller.OutputReportCount(5), 1u);
+    // The request travels on its own after the write returned.
+    for (int i = 0; i < 300 && controller.OutputReportCount(5) == 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(controller.OutputReportCount(5), 1u);
 
     // Unplugged, it is gone; plugged in again, it answers again.
     controller.Unplug();
