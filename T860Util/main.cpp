@@ -49,14 +49,17 @@ struct Simulation {
 };
 
 // "/screenshot FILE": once the connection handshake has filled the information
-// label, or after 5 s, save the main window, print its two status labels and
-// close it, which ends the program.
+// label, or 10 s after the message loop started (the windows' creation can take
+// seconds of that on an emulated machine), save the main window, print its two
+// status labels and close it, which ends the program.
 void ScheduleScreenshot(TfrmMain& window, const QString& file) {
     auto* poll = new QTimer(&window);
     auto* started = new QElapsedTimer();
-    started->start();
     QObject::connect(poll, &QTimer::timeout, &window, [&window, file, poll, started] {
-        if (DeviceStatus.InfoReceived != kInfoAll && started->elapsed() < 5000) {
+        if (!started->isValid()) {
+            started->start();
+        }
+        if (DeviceStatus.InfoReceived != kInfoAll && started->elapsed() < 10000) {
             return;
         }
         poll->stop();
