@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 #include "DriverInterface/DriverIO.h"
 
@@ -54,6 +55,15 @@ bool ArgumentHasOption(const char* argument, const char* option) {
         }
     }
     return true;
+}
+
+bool AsksForVersion(int argc, const char* const* argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (argv[i] != nullptr && std::string_view(argv[i]) == "--version") {
+            return true;
+        }
+    }
+    return false;
 }
 
 CommandLineEffects ParseCommandLine(int argc, const char* const* argv) {

@@ -25,6 +25,7 @@
 #include "T860Util/Sync.h"
 #include "T860Util/Xtest.h"
 #include "lib/Utils.h"
+#include "lib/Version.h"
 #include "platform/hid/VirtualBus.h"
 
 namespace {
@@ -105,6 +106,11 @@ void ScheduleScreenshot(TfrmMain& window, const QString& file) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Before anything else: no display, no ini file, no data folder needed.
+    if (AsksForVersion(argc, argv)) {
+        std::printf("t860util %s\n", ProgramVersion());
+        return 0;
+    }
     uint16_t vendor;
     uint16_t product;
     if (ReadDeviceIdentity(vendor, product)) {

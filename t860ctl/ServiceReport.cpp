@@ -9,6 +9,7 @@
 
 #include "DriverInterface/DriverIO.h"
 #include "Protocol/AccuracyFile.h"
+#include "lib/Version.h"
 #include "t860ctl/CtlRun.h"
 
 #if defined(__unix__)
@@ -106,10 +107,9 @@ void ReportCommand(CommandWords& words, CtlRun& run) {
     uint16_t product;
     GetDeviceIdentity(vendor, product);
     ReportWriter report(run);
-    report.Text() = "T860 service report\nCreated: " + NowText() +
-                    "\nProgram: t860ctl " T860_VERSION "\nPlatform: " + PlatformText() +
-                    "\nIdentity: vendor id " + HexText(vendor, 4) + ", product id " +
-                    HexText(product, 4) +
+    report.Text() = "T860 service report\nCreated: " + NowText() + "\nProgram: t860ctl " +
+                    ProgramVersion() + "\nPlatform: " + PlatformText() + "\nIdentity: vendor id " +
+                    HexText(vendor, 4) + ", product id " + HexText(product, 4) +
                     (run.Options().simulate ? " (virtual controller)\n" : "\n");
     report.Heading("Device information");
     report.Add([&] { return GatherInfo(run).Text(); });

@@ -106,3 +106,23 @@ TEST(CommandLine, OwnOptionsSelectTheSimulationAndTheScreenshot) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CommandLine, VersionIsAskedForOnlyByTheWholeOption) {
+    const char* alone[] = {"t860util", "--version"};
+    EXPECT_TRUE(AsksForVersion(2, alone));
+    const char* amongOthers[] = {"t860util", "/simulate", "/vendorid", "--version"};
+    EXPECT_TRUE(AsksForVersion(4, amongOthers)) << "a value is an argument of its own too";
+    const char* lookAlikes[] = {"t860util", "--versions", "--VERSION",
+                                "-version", "/version",   "--ver"};
+    EXPECT_FALSE(AsksForVersion(6, lookAlikes));
+    EXPECT_FALSE(AsksForVersion(1, alone)) << "the program's name is no option";
+
+    // The slash options do not see it, so that it changes nothing else.
+    bool showMain = false;
+    EXPECT_EQ(Parse({"--version"}, {0x1111, 0x2222}, &showMain), (Identity{0x1111, 0x2222}));
+    EXPECT_TRUE(showMain);
+}
+
+}  // namespace

@@ -7,6 +7,7 @@
 
 #include "Protocol/AccuracyFile.h"
 #include "Protocol/Json.h"
+#include "lib/Version.h"
 #include "tests/t860ctl/CtlFixture.h"
 
 using ::testing::HasSubstr;
@@ -114,11 +115,11 @@ TEST_F(CtlOnController, ServiceReportHoldsEverySection) {
     const CtlResult result = Run({"report", path});
     ASSERT_EQ(result.code, 0) << result.err;
     const std::string report = ReadAll(path);
+    EXPECT_THAT(report, HasSubstr("Program: t860ctl " + std::string(ProgramVersion()) + "\n"));
     for (const char* expected :
-         {"Program: t860ctl ", "Platform: ", "Identity: vendor id 0x2F7A, product id 0x0006",
-          "Serial Number: 86012345", "Report Mode: 0x0020",
-          "Offscreen Mode: ", "Input Mode: ", "Stream Status: ", "Channel 0: ", "Channel 6: ",
-          "XlateLib Paged: ", "[Trace, last lines of this run]"}) {
+         {"Platform: ", "Identity: vendor id 0x2F7A, product id 0x0006", "Serial Number: 86012345",
+          "Report Mode: 0x0020", "Offscreen Mode: ", "Input Mode: ", "Stream Status: ",
+          "Channel 0: ", "Channel 6: ", "XlateLib Paged: ", "[Trace, last lines of this run]"}) {
         EXPECT_THAT(report, HasSubstr(expected));
     }
 }
@@ -223,6 +224,16 @@ TEST_F(CtlOnController, BadArgumentsEndWithExitTwoBeforeTheControllerIsTouched) 
         EXPECT_THAT(result.err, StartsWith("t860ctl: "));
     }
     EXPECT_EQ(OutputReports(), 0u);
+}
+
+TEST(CtlVersion, PrintsTheProgramsVersionAloneOrWithAnyOtherOption) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--version"}, {"--simulate", "--version", "--json"}}) {
+        std::string out;
+        std::string err;
+        EXPECT_EQ(RunCtl(args, out, err), 0) << err;
+        EXPECT_EQ(out, "t860ctl " + std::string(ProgramVersion()) + "\n");
+    }
 }
 
 TEST(CtlSimulate, RunsOnItsOwnVirtualControllerAndPutsTheBackendBack) {
