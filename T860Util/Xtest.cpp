@@ -95,17 +95,7 @@ void TfrmXTest::DrawLocked(void (*draw)(TouchCanvas&, const TouchView&, void*), 
 }
 
 void TfrmXTest::RequestRepaint() {
-    // Reports come faster than the screen is painted: one request stands for
-    // every report until the window thread has taken it.
-    if (!repaintPending_.exchange(true)) {
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                repaintPending_ = false;
-                update();
-            },
-            Qt::QueuedConnection);
-    }
+    repaint_.Request();
 }
 
 QImage TfrmXTest::CanvasSnapshot() const {

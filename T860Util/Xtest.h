@@ -12,6 +12,7 @@
 #include <mutex>
 
 #include "Protocol/TouchDrawing.h"
+#include "T860Util/CoalescedCall.h"
 
 class FullScreenKeeper;
 class QCheckBox;
@@ -77,7 +78,7 @@ private:
     std::atomic<bool> areaCircles_{false};
     std::atomic<int> width_{0}, height_{0};
     std::atomic<int> monitorLeft_{0}, monitorTop_{0}, monitorWidth_{0}, monitorHeight_{0};
-    std::atomic<bool> repaintPending_{false};
+    CoalescedCall repaint_{this, [this] { update(); }};
 };
 
 extern TfrmXTest* frmXTest;

@@ -11,6 +11,7 @@
 #include "Protocol/CommandLine.h"
 #include "Protocol/DeviceStatus.h"
 #include "Simulator/VirtualController.h"
+#include "T860Util/Accuracy.h"
 #include "T860Util/Application.h"
 #include "T860Util/Calibrate.h"
 #include "T860Util/Featurereportinputmode.h"
@@ -37,6 +38,32 @@ struct Simulation {
         platform::hid::SelectBackend(&bus);
     }
     ~Simulation() { platform::hid::SelectBackend(nullptr); }
+
+    // The virtual technician touches every target of each accuracy test run,
+    // a little off and with a little jitter, so the test runs end to end.
+    void PlayTechnicianOnEachRun(TfrmAccuracy& window) {
+        QObject::connect(&window, &TfrmAccuracy::RunStarted, &window,
+                         [this](int gridSize, QSize size, int onlyTarget) {
+                             TechnicianConfig technician;
+                             for (int i = 0; i < TargetCount(gridSize); ++i) {
+                                 if (onlyTarget >= 0 && i != onlyTarget) {
+                                     continue;
+                                 }
+                                 const AccuracyPoint f = TargetFraction(gridSize, i);
+                                 technician.targets.push_back(
+                                     {static_cast<float>(f.X), static_cast<float>(f.Y)});
+                             }
+                             technician.screenWidthPx = size.width();
+                             technician.screenHeightPx = size.height();
+                             technician.offsetXPx = 6;
+                             technician.offsetYPx = -4;
+                             technician.rotationDeg = 0.3f;
+                             technician.jitterSdPx = 0.8f;
+                             technician.startMs = 1500;
+                             controller.PlayTechnician(std::make_shared<TechnicianScript>(
+                                 technician, controller.Config().touchReportsPerSecond));
+                         });
+    }
 
     static ControllerConfig Config() {
         ControllerConfig config;
@@ -118,10 +145,15 @@ int main(int argc, char** argv) {
         frmScope = &scope;
         TfrmOffscreenMode offscreenMode(&mainWindow);
         frmOffscreenMode = &offscreenMode;
+        TfrmAccuracy accuracy(&mainWindow);
+        frmAccuracy = &accuracy;
+        if (simulation) {
+            simulation->PlayTechnicianOnEachRun(accuracy);
+        }
         // Only the main window's closing ends the program.
         for (QWidget* other : std::initializer_list<QWidget*>{
                  &xtest, &reportMode, &featureReportInputMode, &settingsView, &performanceStats,
-                 &calibrate, &floopCount, &scope, &offscreenMode}) {
+                 &calibrate, &floopCount, &scope, &offscreenMode, &accuracy}) {
             other->setAttribute(Qt::WA_QuitOnClose, false);
         }
         if (effects.showMainForm) {
@@ -135,6 +167,7 @@ int main(int argc, char** argv) {
         // read thread still waiting for the window thread is let go.
         mainWindow.FormClose();
         CloseSyncCalls(&mainWindow);
+        frmAccuracy = nullptr;
         frmOffscreenMode = nullptr;
         frmScope = nullptr;
         frmFloopCount = nullptr;

@@ -76,6 +76,14 @@ TEST(CommandLine, ScopePrefixHidesTheMainWindow) {
     EXPECT_TRUE(showMain);
 }
 
+TEST(CommandLine, AccuracyHidesTheMainWindowByTheSamePrefixRules) {
+    bool showMain = true;
+    Parse({"/ACCURACYTEST"}, {1, 2}, &showMain);
+    EXPECT_FALSE(showMain);
+    Parse({"/accurac", "accuracy"}, {1, 2}, &showMain);
+    EXPECT_TRUE(showMain);
+}
+
 }  // namespace
 
 namespace {
