@@ -5,8 +5,8 @@
 #include <benchmark/benchmark.h>
 
 #include <array>
-#include <cstring>
 
+#include "Simulator/ReportBytes.h"
 #include "T860Util/Accuracy.h"
 #include "T860Util/Dispatch.h"
 #include "bench/AllocationCounter.h"
@@ -15,14 +15,6 @@
 namespace {
 
 using Report = std::array<uint8_t, 64>;
-
-void PutBigEndianFloat(uint8_t* at, float value) {
-    uint32_t bits;
-    std::memcpy(&bits, &value, 4);
-    for (int i = 0; i < 4; ++i) {
-        at[i] = static_cast<uint8_t>(bits >> (24 - 8 * i));
-    }
-}
 
 // A finger held on the first target with a little jitter: down, moves, up.
 Report HeldPacket(int step) {
