@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "tests/platform/hid/Descriptors.h"
-#include "tests/platform/hid/SysfsTree.h"
 
 using platform::hid::ParseReportDescriptor;
 using platform::hid::ReportDescriptor;
