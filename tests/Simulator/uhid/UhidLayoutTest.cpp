@@ -7,7 +7,7 @@
 #include "DriverInterface/DriverIO.h"
 #include "platform/hid/ReportDescriptor.h"
 #include "platform/hid/VirtualBus.h"
-#include "tests/platform/hid/SysfsTree.h"
+#include "tests/platform/hid/Descriptors.h"
 
 using platform::hid::ParseReportDescriptor;
 using platform::hid::ReportDescriptor;

@@ -1,8 +1,21 @@
 #pragma once
 // Report descriptors of real kinds of devices, written out item by item.
 
+#include <bitset>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
+
+// The report ids set in a collection's id set, in order.
+inline std::vector<size_t> IdsOf(const std::bitset<256>& ids) {
+    std::vector<size_t> list;
+    for (size_t id = 0; id < ids.size(); ++id) {
+        if (ids.test(id)) {
+            list.push_back(id);
+        }
+    }
+    return list;
+}
 
 namespace descriptors {
 

@@ -5,7 +5,6 @@
 
 #include <stdlib.h>
 
-#include <bitset>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -41,14 +40,3 @@ public:
 private:
     std::filesystem::path root_;
 };
-
-// The report ids set in a collection's id set, in order.
-inline std::vector<size_t> IdsOf(const std::bitset<256>& ids) {
-    std::vector<size_t> list;
-    for (size_t id = 0; id < ids.size(); ++id) {
-        if (ids.test(id)) {
-            list.push_back(id);
-        }
-    }
-    return list;
-}
