@@ -45,7 +45,8 @@ public:
     QRadioButton* rbSubtracted;
     QWidget* Panel1;
     QTimer tmrScope;
-    // Whether camera data are taken: read on channel 6's read thread.
+    // Whether camera data are taken (shown and not minimised): read on
+    // channel 6's read thread.
     std::atomic<bool> TakesData{false};
     TCamChart Chart;
     bool ScopeOnlyMode = false;
@@ -54,8 +55,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    bool IsOnScreen() const;
     ScopeSelection Selection() const;
     bool LineHoldsData(int line) const;
 
