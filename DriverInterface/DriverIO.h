@@ -4,6 +4,7 @@
 // continuous stream command.
 
 #include <cstdint>
+#include <string>
 
 #include "platform/hid/HidBackend.h"
 
@@ -23,6 +24,9 @@ void GetDeviceIdentity(uint16_t& vendor, uint16_t& product);
 // the handle with CloseHIDDevice.
 HidHandle FindHIDDevice(HidCaps& caps, uint16_t usage, uint16_t usagePage, bool overlapped);
 void CloseHIDDevice(HidHandle device);
+// The device node of the controller when the last search saw it but was
+// refused access (on Linux: its udev rule is missing); empty otherwise.
+std::string ControllerDeniedNode();
 
 constexpr uint16_t kVendorUsagePage = 0xFFA0;
 constexpr uint16_t kChannel0Usage = 0x0001;
