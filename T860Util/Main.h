@@ -90,10 +90,12 @@ private:
     // What the current touch sequence did.
     TouchGesture touchGesture_ = TouchGesture::None;
     QTimer* tmrSearchNote;
+    // The note the information label shows, and whether a controller was
+    // connected since start (set by OnConnectionChange).
     QString shownNote_;
+    bool controllerSeen_ = false;
 
     friend void OnConnectionChange(int32_t unit, int32_t connected);
-    bool controllerSeen_ = false;
 };
 
 extern TfrmMain* frmMain;
