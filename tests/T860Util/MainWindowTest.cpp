@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cmath>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 #include "DriverInterface/DriverIO.h"
@@ -209,7 +210,9 @@ void TwoFingers(QWidget* window, QPointingDevice* screen, QPoint first, QPoint s
 TEST_F(MainWindow, TwoFingersOnATouchscreenPanOrZoomThroughTheirGestures) {
     main_->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(main_.get()));
-    QPointingDevice* screen = QTest::createTouchDevice(QInputDevice::DeviceType::TouchScreen);
+    const std::unique_ptr<QPointingDevice> touchscreen(
+        QTest::createTouchDevice(QInputDevice::DeviceType::TouchScreen));
+    QPointingDevice* screen = touchscreen.get();
     TraceCapture trace;
     recorder_->Clear();
     const QSize middle = main_->size();
