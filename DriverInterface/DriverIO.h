@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/hid/HidBackend.h"
 
@@ -27,6 +28,10 @@ void CloseHIDDevice(HidHandle device);
 // The device node of the controller when the last search saw it but was
 // refused access (on Linux: its udev rule is missing); empty otherwise.
 std::string ControllerDeniedNode();
+// The device nodes of interfaces with the current identity that refused to
+// open for want of access, each named once; empty where the platform cannot
+// tell a refused controller from a collection the system keeps to itself.
+std::vector<std::string> DeniedControllerNodes();
 
 constexpr uint16_t kVendorUsagePage = 0xFFA0;
 constexpr uint16_t kChannel0Usage = 0x0001;

@@ -1,7 +1,9 @@
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "DriverInterface/DriverIO.h"
 #include "lib/Trace.h"
@@ -24,6 +26,13 @@ bool HasCurrentIdentity(const HidAttributes& attributes) {
     return attributes.VendorID == vendor && attributes.ProductID == product;
 }
 
+// Whether an interface that did not open has the current identity; node
+// receives its device node.
+bool IsControllerInterface(Backend& hid, const std::string& path, std::string& node) {
+    HidAttributes attributes;
+    return hid.PeekAttributes(path, attributes, node) && HasCurrentIdentity(attributes);
+}
+
 // Interfaces the system holds exclusively (keyboards, mice) refuse access and
 // are no concern of ours. The controller refusing it is: on Linux that means
 // its udev rule is missing, and without a word the technician would see only
@@ -31,8 +40,7 @@ bool HasCurrentIdentity(const HidAttributes& attributes) {
 // repeats every few seconds while the controller stays out of reach; the
 // node is kept for the window, which says so as long as it lasts.
 bool IsControllerDenied(Backend& hid, const std::string& path, std::string& node) {
-    HidAttributes attributes;
-    if (!hid.PeekAttributes(path, attributes, node) || !HasCurrentIdentity(attributes)) {
+    if (!IsControllerInterface(hid, path, node)) {
         return false;
     }
     static std::atomic<bool> warned{false};
@@ -136,4 +144,31 @@ void CloseHIDDevice(HidHandle device) {
     if (device != nullptr) {
         CurrentBackend().Close(device);
     }
+}
+
+std::vector<std::string> DeniedControllerNodes() {
+    Backend& hid = CurrentBackend();
+    std::vector<std::string> nodes;
+    const InterfaceSet interfaces = hid.GetClassDevs();
+    if (interfaces == nullptr) {
+        return nodes;
+    }
+    std::string path;
+    for (uint32_t index = 0; hid.EnumInterface(interfaces, index) == EnumStatus::Ok &&
+                             hid.GetInterfaceDetail(interfaces, index, path);
+         ++index) {
+        HidHandle handle = nullptr;
+        const OpenStatus opened = hid.Open(path, false, handle);
+        if (opened == OpenStatus::Ok) {
+            hid.Close(handle);
+            continue;
+        }
+        std::string node;
+        if (opened == OpenStatus::AccessDenied && IsControllerInterface(hid, path, node) &&
+            std::find(nodes.begin(), nodes.end(), node) == nodes.end()) {
+            nodes.push_back(node);
+        }
+    }
+    hid.DestroyInterfaceSet(interfaces);
+    return nodes;
 }

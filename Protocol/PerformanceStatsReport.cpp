@@ -44,9 +44,13 @@ void BuildPerformanceStatsRequest(uint8_t (&report)[platform::hid::kReportSize],
 
 bool GetPerformanceStats(HidHandle device, MemoryStatsBuffer& memoryStats,
                          ThreadTimesBuffer& threadTimes) {
+    // Any other device on the collection takes the request and fills nothing:
+    // an untouched time base is no answer, never statistics of zero.
+    memoryStats = {};
+    threadTimes = {};
     uint8_t request[platform::hid::kReportSize];
     BuildPerformanceStatsRequest(request, memoryStats, threadTimes);
-    return HidSetOutputReport(device, request, sizeof request);
+    return HidSetOutputReport(device, request, sizeof request) && threadTimes.TimeBase() != 0;
 }
 
 std::string FormatMemoryStats(const MemoryStatsBuffer& memoryStats) {

@@ -29,7 +29,9 @@ void BuildPerformanceStatsRequest(uint8_t (&report)[platform::hid::kReportSize],
                                   const ThreadTimesBuffer& threadTimes);
 
 // Writes the request on the performance statistics collection; true when the
-// write succeeded, and then both buffers hold the results.
+// component filled both buffers. Only the controller's own driver component
+// can: a device reached through the system's HID driver takes the request
+// and answers nothing.
 bool GetPerformanceStats(HidHandle device, MemoryStatsBuffer& memoryStats,
                          ThreadTimesBuffer& threadTimes);
 

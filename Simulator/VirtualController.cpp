@@ -10,15 +10,14 @@
 
 using platform::hid::kReportSize;
 using platform::hid::VirtualCollection;
-using platform::hid::VirtualDevice;
 
 namespace {
 
 constexpr uint8_t kInputModeReportId = 2;
 constexpr char kFloopText[] = "F loop";
 
-size_t FindCollection(const VirtualDevice& device, uint16_t usagePage, uint16_t usage) {
-    const auto& collections = device.Collections();
+size_t FindCollection(const std::vector<VirtualCollection>& collections, uint16_t usagePage,
+                      uint16_t usage) {
     for (size_t i = 0; i < collections.size(); ++i) {
         if (collections[i].usagePage == usagePage && collections[i].usage == usage) {
             return i;
@@ -30,11 +29,23 @@ size_t FindCollection(const VirtualDevice& device, uint16_t usagePage, uint16_t 
 }  // namespace
 
 VirtualController::VirtualController(platform::hid::VirtualBus& bus, ControllerConfig config)
-    : bus_(bus),
-      config_(std::move(config)),
-      device_(std::make_shared<VirtualDevice>(config_.deviceName, config_.vendorId,
-                                              config_.productId,
-                                              platform::hid::ControllerCollections())),
+    : VirtualController(
+          std::make_unique<BusTransport>(bus, config.deviceName, config.vendorId, config.productId),
+          nullptr, config) {
+    if (config_.plugDecoys) {
+        platform::hid::PlugDecoys(bus);
+    }
+}
+
+VirtualController::VirtualController(ControllerTransport& transport, ControllerConfig config)
+    : VirtualController(nullptr, &transport, config) {}
+
+VirtualController::VirtualController(std::unique_ptr<BusTransport> ownBus,
+                                     ControllerTransport* transport, const ControllerConfig& config)
+    : ownBus_(std::move(ownBus)),
+      transport_(transport != nullptr ? *transport : *ownBus_),
+      config_(config),
+      collections_(platform::hid::ControllerCollections()),
       started_(Clock::now()),
       touchRate_(std::min<uint32_t>(config_.touchReportsPerSecond, 1000)),
       touchScript_(touchRate_),
@@ -45,21 +56,18 @@ VirtualController::VirtualController(platform::hid::VirtualBus& bus, ControllerC
       defaults6_(DefaultSettings(6)),
       settings0_(defaults0_),
       settings6_(defaults6_) {
-    digitizerCollection_ = FindCollection(*device_, 0x000D, 0x0004);
-    channel0_.collection = FindCollection(*device_, 0xFFA0, 0x0001);
-    statsCollection_ = FindCollection(*device_, 0xFFA0, 0x0002);
+    digitizerCollection_ = FindCollection(collections_, 0x000D, 0x0004);
+    channel0_.collection = FindCollection(collections_, 0xFFA0, 0x0001);
+    statsCollection_ = FindCollection(collections_, 0xFFA0, 0x0002);
     stats_.collection = statsCollection_;
-    channel6_.collection = FindCollection(*device_, 0xFFA0, 0x0006);
-    device_->SetHandler(this);
-    if (config_.plugDecoys) {
-        platform::hid::PlugDecoys(bus_);
-    }
+    channel6_.collection = FindCollection(collections_, 0xFFA0, 0x0006);
+    transport_.Attach(this);
     worker_ = std::thread(&VirtualController::Run, this);
 }
 
 VirtualController::~VirtualController() {
     Unplug();
-    device_->SetHandler(nullptr);
+    transport_.Attach(nullptr);
     {
         std::lock_guard<std::mutex> guard(lock_);
         stopping_ = true;
@@ -83,7 +91,7 @@ void VirtualController::Plug() {
         nextTouch_ = now;
         nextFloop_ = now + std::chrono::milliseconds(config_.floopPeriodMs);
     }
-    bus_.Plug(device_);
+    transport_.Plug();
     wake_.notify_all();
 }
 
@@ -93,11 +101,11 @@ void VirtualController::Unplug() {
         plugged_ = false;
         pendingCount_ = 0;
     }
-    bus_.Unplug(device_);
+    transport_.Unplug();
 }
 
 bool VirtualController::IsPlugged() const {
-    return bus_.IsPlugged(device_);
+    return transport_.IsPlugged();
 }
 
 size_t VirtualController::CollectionOf(int channel) const {
@@ -105,7 +113,7 @@ size_t VirtualController::CollectionOf(int channel) const {
         return digitizerCollection_;
     }
     const ChannelRecord* record = RecordOf(channel);
-    return record != nullptr ? record->collection : device_->Collections().size();
+    return record != nullptr ? record->collection : collections_.size();
 }
 
 VirtualController::ChannelRecord* VirtualController::RecordOf(int channel) {
@@ -159,7 +167,7 @@ void VirtualController::InjectReport(int channel, const uint8_t* data, size_t le
     std::memcpy(&report[1], data, length);
     std::lock_guard<std::mutex> guard(lock_);
     if (plugged_) {
-        bus_.InjectInput(*device_, record->collection, report, 1 + length);
+        transport_.SendInput(record->collection, report, 1 + length);
     }
 }
 
@@ -225,6 +233,9 @@ void VirtualController::OnOutputReport(size_t collection, const uint8_t* report,
     record.lastOutput.fill(0);
     std::memcpy(record.lastOutput.data(), report, std::min(length, kReportSize));
     if (channel == kPerformanceStatsReportId) {
+        if (!transport_.SharesSenderMemory()) {
+            return;  // the addresses are another process's: nothing to fill, no answer
+        }
         // The writer reads the buffers as soon as its write returns, so they
         // are filled before it does.
         const auto elapsed =
@@ -377,7 +388,7 @@ void VirtualController::SendLocked(int channel, const uint8_t* data) {
     }
     uint8_t report[kReportSize] = {static_cast<uint8_t>(channel)};
     std::memcpy(&report[1], data, kReportDataSize);
-    bus_.InjectInput(*device_, RecordOf(channel)->collection, report, kReportSize);
+    transport_.SendInput(RecordOf(channel)->collection, report, kReportSize);
 }
 
 void VirtualController::ReplyLocked(int channel, const uint8_t* data) {

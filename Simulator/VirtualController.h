@@ -1,14 +1,13 @@
 #pragma once
-// The virtual BFT860: a controller on the virtual HID bus that answers every
-// report the program exchanges with it. Commands are taken on the writer's
-// thread and answered from the controller's own worker thread, after an
-// optional delay, never inside the program's write call; the worker also sends
-// the touch packets and "F loop" notices and ends calibrations. Feature
-// reports and performance statistics are answered on the caller's thread,
-// since their result is the call's result.
+// The virtual BFT860: a controller that answers every report the program
+// exchanges with it, on the in-process bus or any other transport. Commands are taken on the
+// writer's thread and answered from the controller's own worker thread, after an optional delay,
+// never inside the program's write call; the worker also sends the touch packets and "F loop"
+// notices and ends calibrations. Feature reports and performance statistics are answered on the
+// caller's thread, since their result is the call's result.
 //
-// Lock order: the controller's lock before the bus's lock (replies are
-// injected with the controller's lock held; the bus never calls the
+// Lock order: the controller's lock before the transport's locks (replies are
+// sent with the controller's lock held; a transport never calls the
 // controller while holding its own).
 
 #include <array>
@@ -22,7 +21,9 @@
 #include <thread>
 #include <vector>
 
+#include "Simulator/BusTransport.h"
 #include "Simulator/CameraProfiles.h"
+#include "Simulator/ControllerTransport.h"
 #include "Simulator/SettingsBlocks.h"
 #include "Simulator/TouchScript.h"
 #include "platform/hid/VirtualBus.h"
@@ -30,7 +31,7 @@
 struct ControllerConfig {
     uint16_t vendorId = 0x2F7A;
     uint16_t productId = 0x0006;
-    std::string deviceName = "BFT860";  // names the bus paths of its collections
+    std::string deviceName = "BFT860";  // names its device on the bus or in the kernel
     bool plugDecoys = false;            // also list the look-alike devices on the bus
     std::array<uint16_t, 4> version = {2, 6, 0, 1187};
     uint16_t modelNumber = 860;
@@ -56,6 +57,8 @@ public:
     // Created unplugged. The controller must outlive the program's use of its
     // handles, or be unplugged before the program stops writing.
     explicit VirtualController(platform::hid::VirtualBus& bus, ControllerConfig config = {});
+    // On another transport, which must outlive the controller.
+    explicit VirtualController(ControllerTransport& transport, ControllerConfig config = {});
     ~VirtualController() override;
     VirtualController(const VirtualController&) = delete;
     VirtualController& operator=(const VirtualController&) = delete;
@@ -67,8 +70,9 @@ public:
     bool IsPlugged() const;
 
     const ControllerConfig& Config() const { return config_; }
-    const platform::hid::VirtualDevice& Device() const { return *device_; }
-    // The bus collection index of channel 0 or 6, or of the performance
+    // The device on the in-process bus; only for a controller made with a bus.
+    const platform::hid::VirtualDevice& Device() const { return ownBus_->Device(); }
+    // The collection index of channel 0 or 6, or of the performance
     // statistics (5) or digitizer (2, its feature report id).
     size_t CollectionOf(int channel) const;
 
@@ -95,7 +99,7 @@ public:
     uint32_t OutputReportCount(int channel) const;
     std::array<uint8_t, platform::hid::kReportSize> LastOutputReport(int channel) const;
 
-    // The device side of the bus.
+    // What the program sends, from the transport.
     void OnOutputReport(size_t collection, const uint8_t* report, size_t length) override;
     bool OnGetFeature(size_t collection, uint8_t* report, size_t length) override;
     bool OnSetFeature(size_t collection, const uint8_t* report, size_t length) override;
@@ -114,6 +118,10 @@ private:
         uint32_t outputCount = 0;
         std::array<uint8_t, platform::hid::kReportSize> lastOutput{};
     };
+
+    // The transport is ownBus unless given.
+    VirtualController(std::unique_ptr<BusTransport> ownBus, ControllerTransport* transport,
+                      const ControllerConfig& config);
 
     ChannelRecord* RecordOf(int channel);
     const ChannelRecord* RecordOf(int channel) const;
@@ -145,9 +153,10 @@ private:
     void SendLocked(int channel, const uint8_t* data);
     void ReplyLocked(int channel, const uint8_t* data);
 
-    platform::hid::VirtualBus& bus_;
+    const std::unique_ptr<BusTransport> ownBus_;  // null on another transport
+    ControllerTransport& transport_;
     const ControllerConfig config_;
-    std::shared_ptr<platform::hid::VirtualDevice> device_;
+    const std::vector<platform::hid::VirtualCollection> collections_;
     size_t digitizerCollection_ = 0;
     size_t statsCollection_ = 0;
     const Clock::time_point started_;

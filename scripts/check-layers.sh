@@ -5,9 +5,9 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
-qt_free=(platform lib DriverInterface Driver Simulator Protocol t860ctl
+qt_free=(platform lib DriverInterface Driver Simulator Protocol t860ctl t860-uhid
          tests/platform tests/lib tests/DriverInterface tests/Driver tests/Simulator
-         tests/Protocol tests/t860ctl)
+         tests/Protocol tests/t860ctl tests/t860-uhid)
 pattern='^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"](Q[A-Za-z]*|Qt[A-Za-z]*/.*|T860Util/.*|Painter/.*|Charting/.*)[">]'
 mapfile -t files < <(git ls-files --cached --others --exclude-standard -- \
     "${qt_free[@]/%//*.cpp}" "${qt_free[@]/%//*.h}")

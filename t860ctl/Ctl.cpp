@@ -8,6 +8,7 @@
 #include "lib/Utils.h"
 #include "t860ctl/CtlRun.h"
 #include "t860ctl/CtlSimulation.h"
+#include "t860ctl/Doctor.h"
 
 namespace {
 
@@ -28,6 +29,7 @@ const std::map<std::string, CommandFunction> kCommands = {
     {"scope", ScopeCommand},
     {"perf-stats", PerfStatsCommand},
     {"report", ReportCommand},
+    {"doctor", DoctorCommand},
 };
 
 // The identity to look for: the options', else the simulated controller's,

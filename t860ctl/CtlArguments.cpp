@@ -24,6 +24,7 @@ const char kCtlUsage[] =
     "  scope CODE [--csv]\n"
     "  perf-stats\n"
     "  report FILE\n"
+    "  doctor\n"
     "Exit codes: 0 success, 1 refused or file error, 2 usage error, 3 no controller,\n"
     "4 the controller did not answer in time.\n";
 

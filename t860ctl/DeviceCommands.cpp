@@ -7,6 +7,7 @@
 #include "Protocol/PerformanceStatsReport.h"
 #include "Protocol/Protocolutils.h"
 #include "t860ctl/CtlRun.h"
+#include "t860ctl/Doctor.h"
 
 namespace {
 
@@ -44,9 +45,14 @@ std::optional<uint32_t> TakeValue(CommandWords& words, uint32_t max, const char*
     uint16_t vendor;
     uint16_t product;
     GetDeviceIdentity(vendor, product);
-    throw CtlFailure(kExitNoController, std::string("no ") + what + " found with vendor id " +
-                                            HexText(vendor, 4) + " and product id " +
-                                            HexText(product, 4));
+    std::string message = std::string("no ") + what + " found with vendor id " +
+                          HexText(vendor, 4) + " and product id " + HexText(product, 4);
+    // Said here, since the reason is otherwise only in the trace.
+    for (const std::string& node : DeniedControllerNodes()) {
+        message += "\nt860ctl: the controller at " + node +
+                   " cannot be opened: permission denied; " + kUdevRuleAdvice;
+    }
+    throw CtlFailure(kExitNoController, message);
 }
 
 void RequireCollection(uint16_t usage, uint16_t usagePage, const char* what) {
@@ -209,7 +215,7 @@ CtlFields GatherStreamStatus(CtlRun& run) {
     return fields;
 }
 
-CtlFields GatherPerfStats(CtlRun& run) {
+CtlFields GatherPerfStats(CtlRun& /*run*/) {
     HidCaps caps;
     const HidHandle device = FindHIDDevice(caps, kPerformanceStatsUsage, kVendorUsagePage, false);
     if (device == nullptr) {
@@ -220,7 +226,9 @@ CtlFields GatherPerfStats(CtlRun& run) {
     const bool answered = GetPerformanceStats(device, memory, threads);
     CloseHIDDevice(device);
     if (!answered) {
-        run.NoAnswer("the performance statistics request");
+        throw CtlFailure(kExitNoAnswer,
+                         "BF_REPORT_GET_PERFORMANCE_STATS failed: the statistics are filled in by "
+                         "the controller's own driver component, which does not answer here");
     }
     const int32_t* v = memory.values;
     CtlFields fields;

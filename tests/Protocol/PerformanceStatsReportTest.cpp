@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "tests/support/VirtualBusFixture.h"
+
 namespace {
 
 void SetTimes(ThreadTimesBuffer& buffer, uint32_t deviceAccess, uint64_t timeBase,
@@ -67,3 +69,21 @@ TEST(PerformanceStatsReport, MemoryTextShowsSixOfTheNineValues) {
 }
 
 }  // namespace
+
+TEST(PerformanceStatsReport, ARequestNothingFilledIsNoAnswerAndLeavesNoStaleNumbers) {
+    SelectedVirtualBus bus;
+    // The controller's collections with nothing behind them: the request is
+    // taken, as a device behind the system's HID driver takes it.
+    bus.PlugController();
+    HidCaps caps;
+    const HidHandle device = FindHIDDevice(caps, kPerformanceStatsUsage, kVendorUsagePage, false);
+    ASSERT_NE(device, nullptr);
+    MemoryStatsBuffer memory;
+    ThreadTimesBuffer threads;
+    memory.values[0] = 1234;  // left from an earlier reading
+    SetTimes(threads, 99, 5000);
+    EXPECT_FALSE(GetPerformanceStats(device, memory, threads));
+    EXPECT_EQ(memory.values[0], 0);
+    EXPECT_EQ(threads.TimeBase(), 0u);
+    CloseHIDDevice(device);
+}

@@ -210,3 +210,47 @@ TEST(CtlHelp, PrintsTheUsage) {
     EXPECT_EQ(RunCtl({"--help"}, out, err), 0);
     EXPECT_THAT(out, HasSubstr("settings load FILE [--dry-run]"));
 }
+
+namespace {
+
+// The controller outside the program's process, as it is behind the system's
+// HID driver: requests arrive, but nothing can be filled in the program's
+// memory.
+class OutsideTheProcess final : public ControllerTransport {
+public:
+    explicit OutsideTheProcess(platform::hid::VirtualBus& bus)
+        : bus_(bus, "outside", kDefaultVendorID, kDefaultProductID) {}
+
+    void Attach(platform::hid::VirtualDeviceHandler* handler) override { bus_.Attach(handler); }
+    void Plug() override { bus_.Plug(); }
+    void Unplug() override { bus_.Unplug(); }
+    bool IsPlugged() const override { return bus_.IsPlugged(); }
+    void SendInput(size_t collection, const uint8_t* report, size_t length) override {
+        bus_.SendInput(collection, report, length);
+    }
+    bool SharesSenderMemory() const override { return false; }
+
+private:
+    BusTransport bus_;
+};
+
+}  // namespace
+
+TEST(CtlPerfStats, AControllerOutsideTheProcessGivesTheStatisticsFailureAndNoNumbers) {
+    TempConfigHome home;
+    SelectedVirtualBus bus;
+    OutsideTheProcess transport(bus.bus);
+    VirtualController controller(transport);
+    controller.Plug();
+    for (const bool json : {false, true}) {
+        const CtlResult result =
+            RunCtlCapturing(json ? std::vector<std::string>{"--json", "perf-stats"}
+                                 : std::vector<std::string>{"perf-stats"});
+        EXPECT_EQ(result.code, 4);
+        EXPECT_THAT(result.err, HasSubstr("BF_REPORT_GET_PERFORMANCE_STATS failed"));
+        EXPECT_EQ(result.out, "");
+    }
+    EXPECT_EQ(controller.OutputReportCount(5), 2u);  // the requests did arrive
+    // The rest of the controller answers as ever.
+    EXPECT_EQ(RunCtlCapturing({"info"}).code, 0);
+}

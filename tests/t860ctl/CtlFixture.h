@@ -21,16 +21,18 @@ struct CtlResult {
     std::string err;
 };
 
+inline CtlResult RunCtlCapturing(const std::vector<std::string>& args) {
+    CtlResult result;
+    result.code = RunCtl(args, result.out, result.err);
+    return result;
+}
+
 class CtlOnController : public ::testing::Test {
 protected:
     CtlOnController() { controller.Plug(); }
     ~CtlOnController() override { controller.Unplug(); }
 
-    static CtlResult Run(const std::vector<std::string>& args) {
-        CtlResult result;
-        result.code = RunCtl(args, result.out, result.err);
-        return result;
-    }
+    static CtlResult Run(const std::vector<std::string>& args) { return RunCtlCapturing(args); }
 
     std::string PathOf(const std::string& name) const { return (home.Root() / name).string(); }
 

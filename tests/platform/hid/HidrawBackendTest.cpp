@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "tests/platform/hid/Descriptors.h"
+#include "tests/platform/hid/SysfsTree.h"
 
 namespace fs = std::filesystem;
 using namespace platform::hid;
@@ -37,10 +38,6 @@ struct ControlCall {
 class HidrawFixture : public ::testing::Test {
 protected:
     HidrawFixture() {
-        std::string pattern = (fs::temp_directory_path() / "t860-hidraw-XXXXXX").string();
-        root_ = mkdtemp(pattern.data());
-        fs::create_directories(root_ / "sys");
-        fs::create_directories(root_ / "dev");
         signal(SIGPIPE, SIG_IGN);  // a write to a closed fake device must fail, not kill us
     }
 
@@ -48,16 +45,10 @@ protected:
         for (int fd : deviceEnds_) {
             close(fd);
         }
-        fs::remove_all(root_);
     }
 
     void AddNode(const std::string& name, const std::string& uevent, const Bytes& descriptor) {
-        const fs::path device = root_ / "sys" / name / "device";
-        fs::create_directories(device);
-        std::ofstream(device / "uevent") << uevent;
-        std::ofstream(device / "report_descriptor", std::ios::binary)
-            .write(reinterpret_cast<const char*>(descriptor.data()),
-                   static_cast<std::streamsize>(descriptor.size()));
+        tree_.AddNode(name, uevent, descriptor);
     }
 
     HidrawSetup FixtureSetup() {
@@ -123,7 +114,8 @@ protected:
         return paths;
     }
 
-    fs::path root_;
+    SysfsTree tree_;
+    const fs::path root_ = tree_.Root();
     std::map<std::string, int> refusals_;  // path -> errno of a refused open
     int lastFlags_ = 0;
     Bytes featureReply_;

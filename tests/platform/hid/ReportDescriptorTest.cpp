@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/platform/hid/Descriptors.h"
+#include "tests/platform/hid/SysfsTree.h"
 
 using platform::hid::ParseReportDescriptor;
 using platform::hid::ReportDescriptor;
@@ -22,16 +23,6 @@ ReportDescriptor Parse(const std::vector<uint8_t>& bytes) {
 ReportDescriptor ParsePrefix(const std::vector<uint8_t>& bytes, size_t length) {
     const std::vector<uint8_t> prefix(bytes.begin(), bytes.begin() + static_cast<long>(length));
     return ParseReportDescriptor(prefix.data(), prefix.size());
-}
-
-std::vector<size_t> IdsOf(const std::bitset<256>& ids) {
-    std::vector<size_t> list;
-    for (size_t id = 0; id < ids.size(); ++id) {
-        if (ids.test(id)) {
-            list.push_back(id);
-        }
-    }
-    return list;
 }
 
 void ExpectUsage(const TopLevelCollection& collection, uint16_t page, uint16_t usage) {
