@@ -342,7 +342,8 @@ TEST_F(NoDevice, TheInformationLabelSaysWhyNoControllerIsConnected) {
     controller_->Plug();
     main_->btnSetVIDPID->click();  // searches again at once
     ASSERT_TRUE(PumpUntil(
-        [this] { return main_->lbInfo->text().startsWith("No access to the controller at "); }));
+        [this] { return main_->lbInfo->text().startsWith("No access to the controller at "); },
+        5000));
     const QString denied = main_->lbInfo->text();
     EXPECT_TRUE(denied.contains(QString::fromStdString("virtual:" + device.Name())))
         << denied.toStdString();
