@@ -71,7 +71,7 @@ TEST_F(ScopeWindow, RequestsOnlyWhileVisibleInTheSelectedOrder) {
 
 TEST_F(ScopeWindow, AMinimisedWindowNeitherAsksForNorTakesProfiles) {
     const uint8_t reply[64] = {'G', 7, 0, 0, 49, 0, 0, 0x01, 0x23};  // pixel 0 of camera 1
-    controller_->DropReplies(true);  // only this reply arrives
+    controller_->DropReplies(true);                                  // only this reply arrives
     scope_->show();
     scope_->setWindowState(Qt::WindowMinimized);
     Pump(20);
