@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Builds and runs every test: a normal build (without the soak test), a short
-# run of every fuzzing harness, the same tests with AddressSanitizer +
-# UndefinedBehaviorSanitizer and the two-minute soak test, the libraries without
-# Qt cross-built for Windows and run under Wine, then the libraries without Qt
-# with ThreadSanitizer. Exits non-zero when anything fails.
+# Builds and runs every test: a normal build (without the soak test), the
+# kernel stage (that build against real hidraw nodes in a virtual machine),
+# the Debian packages checked with lintian, a short run of every fuzzing
+# harness, the same tests with AddressSanitizer + UndefinedBehaviorSanitizer
+# and the two-minute soak test, the libraries without Qt cross-built for
+# Windows and run under Wine, then the libraries without Qt with
+# ThreadSanitizer. Exits non-zero when anything fails.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 scripts/install-deps.sh
@@ -19,6 +21,15 @@ run_tests() {
 
 scripts/build.sh build/debug -DCMAKE_BUILD_TYPE=Debug -DT860_WERROR=ON
 run_tests build/debug -LE soak
+# The same build on Debian's own kernel under QEMU, with the virtual
+# controller plugged in through uhid (this machine's kernel has no uhid).
+scripts/kernel-stage.sh build/debug
+
+# The Debian packages as a user installs them: a Release of the programs
+# alone, lintian, the AppStream metadata and one version everywhere. Right
+# after the tests of the code it ships, before the long fuzzing and sanitizer
+# passes, so that a packaging fault shows within minutes.
+scripts/package-check.sh
 
 # Each harness from its seed corpus for a little while: catches regressions
 # in the handling of hostile input; scripts/fuzz.sh runs them for longer.

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 #include "DriverInterface/DriverIO.h"
 
@@ -56,13 +57,22 @@ bool ArgumentHasOption(const char* argument, const char* option) {
     return true;
 }
 
+bool AsksForVersion(int argc, const char* const* argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (argv[i] != nullptr && std::string_view(argv[i]) == "--version") {
+            return true;
+        }
+    }
+    return false;
+}
+
 CommandLineEffects ParseCommandLine(int argc, const char* const* argv) {
     CommandLineEffects effects;
     for (int i = 1; i < argc; ++i) {
         const bool hasValue = i + 1 < argc;
         uint16_t vendor;
         uint16_t product;
-        if (ArgumentHasOption(argv[i], "/scope")) {
+        if (ArgumentHasOption(argv[i], "/scope") || ArgumentHasOption(argv[i], "/accuracy")) {
             effects.showMainForm = false;
         } else if (ArgumentHasOption(argv[i], "/simulate")) {
             effects.simulate = true;

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "Protocol/TextBuilder.h"
+
 namespace {
 
 constexpr int kTouchRadius = 8;
@@ -18,9 +20,15 @@ void TouchCircle(TouchCanvas& canvas, float x, float y, CanvasColor color) {
                        TruncateToInt(x + kTouchRadius), TruncateToInt(y + kTouchRadius), color);
 }
 
-void CoordinateText(TouchCanvas& canvas, int line, const char* format, double x, double y) {
+// "X: %f, Y: %f", with a point whatever the desktop's locale.
+void CoordinateText(TouchCanvas& canvas, int line, float x, float y) {
     char text[160];
-    std::snprintf(text, sizeof text, format, x, y);
+    TextBuilder builder(text, sizeof text);
+    builder.Text("X: ");
+    builder.Fixed(x, 6);
+    builder.Text(", Y: ");
+    builder.Fixed(y, 6);
+    builder.Finish();
     canvas.Text(10, line == 0 ? 10 : 30, text);
 }
 
@@ -117,7 +125,7 @@ void DrawXPacket(TouchCanvas& canvas, const TouchView& view, XPacket packet, Tou
             DrawXTouch(canvas, view, packet.Touch[i], memory.LastXTouch[i], i == 0);
         }
         for (int i = 0; i < touches; ++i) {
-            CoordinateText(canvas, i, "X: %f, Y: %f", packet.Touch[i].X, packet.Touch[i].Y);
+            CoordinateText(canvas, i, packet.Touch[i].X, packet.Touch[i].Y);
         }
     } else {
         canvas.Text(100, 100, "X Multitouch Packet Length Error");

@@ -47,6 +47,7 @@ struct TouchMemory {
     XTouchRecord LastXTouch[2];
     TouchRecord LastTouchById[kTouchIds];
     PacketRate Rate;
+    bool operator==(const TouchMemory&) const = default;
 };
 
 void DrawXTouch(TouchCanvas& canvas, const TouchView& view, XTouchRecord& record,

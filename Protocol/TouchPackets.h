@@ -15,6 +15,7 @@ struct XTouchRecord {
     float Y = 0;
     uint16_t Width = 0;
     uint16_t Height = 0;
+    bool operator==(const XTouchRecord&) const = default;
 };
 
 // One record of a Y multitouch packet (little-endian 16-bit device units), and
@@ -26,6 +27,7 @@ struct TouchRecord {
     uint16_t Y = 0;
     uint16_t Width = 0;
     uint16_t Height = 0;
+    bool operator==(const TouchRecord&) const = default;
 };
 
 // One record of an offscreen packet: little-endian floats, fractions of the
@@ -82,6 +84,7 @@ public:
     // the newest tick minus the oldest; a zero sum (100 packets within one
     // tick) is taken as one millisecond.
     int Add(uint32_t nowMs);
+    bool operator==(const PacketRate&) const = default;
 
 private:
     uint32_t times_[kSlots] = {};

@@ -353,7 +353,7 @@ void VirtualController::SendTouchesLocked(Clock::time_point now) {
     }
     uint8_t data[kReportDataSize];
     for (; nextTouch_ <= now; nextTouch_ += period) {
-        const TouchFrame frame = touchScript_.FrameAt(touchFrame_++);
+        const TouchFrame frame = NextTouchFrameLocked();
         if (frame.count == 0) {
             continue;
         }
@@ -370,6 +370,38 @@ void VirtualController::SendTouchesLocked(Clock::time_point now) {
             SendLocked(6, data);
         }
     }
+}
+
+TouchFrame VirtualController::NextTouchFrameLocked() {
+    if (technician_ == nullptr) {
+        return touchScript_.FrameAt(touchFrame_++);
+    }
+    if (!technicianActive_ || technicianFrame_ >= technician_->FramesInAll()) {
+        technicianActive_ = false;
+        return {};
+    }
+    return technician_->FrameAt(technicianFrame_++);
+}
+
+void VirtualController::PlayTechnician(std::shared_ptr<const TechnicianScript> script) {
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        technician_ = std::move(script);
+        technicianActive_ = technician_ != nullptr;
+        technicianFrame_ = 0;
+    }
+    wake_.notify_all();
+}
+
+void VirtualController::StopTechnician() {
+    std::lock_guard<std::mutex> guard(lock_);
+    technicianActive_ = false;
+    technician_.reset();
+}
+
+bool VirtualController::TechnicianPlaying() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return technicianActive_;
 }
 
 void VirtualController::SendFloopLocked(Clock::time_point now) {

@@ -25,6 +25,7 @@
 #include "Simulator/CameraProfiles.h"
 #include "Simulator/ControllerTransport.h"
 #include "Simulator/SettingsBlocks.h"
+#include "Simulator/TechnicianScript.h"
 #include "Simulator/TouchScript.h"
 #include "platform/hid/VirtualBus.h"
 
@@ -83,6 +84,13 @@ public:
     // Report mode bits the controller will not take: a set answers (and keeps)
     // the value without them.
     void RefuseReportModeBits(uint16_t mask);
+    // The accuracy test's technician takes over the touch packets from now;
+    // after the script's end no touches come until StopTechnician gives the
+    // packets back to the scripted fingers.
+    void PlayTechnician(std::shared_ptr<const TechnicianScript> script);
+    void StopTechnician();
+    // True while a technician's script still has frames to play.
+    bool TechnicianPlaying() const;
     // Sends any input report on channel 0 or 6; data is what follows the report
     // id, at most 64 bytes.
     void InjectReport(int channel, const uint8_t* data, size_t length);
@@ -131,6 +139,8 @@ private:
     void Run();
     void RunDueCommandsLocked(Clock::time_point now);
     void SendTouchesLocked(Clock::time_point now);
+    // The technician's next frame while one plays, else the scripted fingers'.
+    TouchFrame NextTouchFrameLocked();
     void SendFloopLocked(Clock::time_point now);
     void EndCalibrationLocked(Clock::time_point now);
     Clock::time_point NextWakeLocked(Clock::time_point now) const;
@@ -191,6 +201,9 @@ private:
     SettingsBlock settings6_;
     CameraProfiles profiles_;
     uint32_t touchFrame_ = 0;
+    std::shared_ptr<const TechnicianScript> technician_;
+    bool technicianActive_ = false;  // until the end of the script or StopTechnician
+    uint32_t technicianFrame_ = 0;
     Clock::time_point nextTouch_{};
     Clock::time_point nextFloop_{};
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "Protocol/CommandLine.h"
 #include "T860Util/Main.h"
 #include "T860Util/UiSeam.h"
 
@@ -17,6 +18,16 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
         ShowExceptionMessage(error.what());
     } catch (...) {
         ShowExceptionMessage("");
+    }
+    return false;
+}
+
+bool ProgramHasOption(const char* option) {
+    const QStringList arguments = QCoreApplication::arguments();
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (ArgumentHasOption(arguments[i].toLocal8Bit().constData(), option)) {
+            return true;
+        }
     }
     return false;
 }

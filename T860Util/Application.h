@@ -11,5 +11,9 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 };
 
+// True when an argument of the program's command line begins with the option
+// (without regard to case).
+bool ProgramHasOption(const char* option);
+
 // Shows an exception's message (empty for an object that is no exception).
 void ShowExceptionMessage(const char* message);

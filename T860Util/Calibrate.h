@@ -3,8 +3,6 @@
 // controller calibrates. Shown and hidden only by the controller's replies and
 // events.
 
-#include <QPoint>
-#include <QRect>
 #include <QWidget>
 
 class QPushButton;
@@ -24,6 +22,3 @@ protected:
 };
 
 extern TfrmCalibrate* frmCalibrate;
-
-// The bounds of the screen that contains the point, or of the nearest one.
-QRect ScreenBoundsNear(const QPoint& point);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "Protocol/DeviceStatus.h"
+#include "T860Util/Accuracy.h"
 #include "T860Util/Calibrate.h"
 #include "T860Util/Floopcount.h"
 #include "T860Util/Main.h"
@@ -38,6 +39,9 @@ void OnXPacket(const uint8_t* data) {
     const XPacket packet = DecodeXPacket(data);
     // Logged whether or not the test window is open, before any scaling.
     frmMain->PacketLog.Write(packet);
+    if (frmAccuracy != nullptr) {
+        frmAccuracy->OnXPacket(packet, platform::GetTickCount());
+    }
     if (frmXTest == nullptr) {
         return;
     }

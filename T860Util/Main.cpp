@@ -232,6 +232,9 @@ bool TfrmMain::FormKeyDown(QKeyEvent* key) {
             case Qt::Key_S:
                 ShowScope();
                 return true;
+            case Qt::Key_A:
+                ShowAccuracyTest();
+                return true;
             default:
                 return false;
         }

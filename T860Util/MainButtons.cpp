@@ -91,7 +91,7 @@ void TfrmMain::StartTouchTest(uint16_t testMode, bool areaCircles) {
         frmXTest->SetMonitor(-10000, frmXTest->monitor->y(), frmXTest->monitor->width(),
                              frmXTest->monitor->height());
     }
-    frmXTest->showMaximized();
+    frmXTest->ShowOverScreen();
     if (testMode == 512) {
         frmXTest->CentreMonitor();
     }

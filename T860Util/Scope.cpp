@@ -9,8 +9,8 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
-#include "Protocol/CommandLine.h"
 #include "Protocol/Protocolutils.h"
+#include "T860Util/Application.h"
 #include "T860Util/UiSeam.h"
 
 TfrmScope* frmScope = nullptr;
@@ -80,12 +80,9 @@ TfrmScope::TfrmScope(QWidget* mainWindow) : mainWindow_(mainWindow) {
 }
 
 void TfrmScope::ApplyScopeCommandLine() {
-    const QStringList arguments = QCoreApplication::arguments();
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        if (ArgumentHasOption(arguments[i].toLocal8Bit().constData(), "/scope")) {
-            ScopeOnlyMode = true;
-            show();
-        }
+    if (ProgramHasOption("/scope")) {
+        ScopeOnlyMode = true;
+        show();
     }
 }
 

@@ -1,5 +1,6 @@
 #include "T860Util/WindowHooks.h"
 
+#include "T860Util/Accuracy.h"
 #include "T860Util/Performancestats.h"
 #include "T860Util/Scope.h"
 #include "T860Util/SettingsView.h"
@@ -26,6 +27,12 @@ void ShowPerformanceStats() {
 
 void ShowScope() {
     Present(frmScope);
+}
+
+void ShowAccuracyTest() {
+    if (frmAccuracy != nullptr) {
+        frmAccuracy->StartTest();
+    }
 }
 
 void HandSettingsReport(int channel, const uint8_t* data, int32_t length) {

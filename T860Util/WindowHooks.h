@@ -8,6 +8,8 @@
 void ShowSettingsView();
 void ShowPerformanceStats();
 void ShowScope();
+// Opens the accuracy test full screen.
+void ShowAccuracyTest();
 
 // Settings block reports ("N", "S") of channel 0 or 6; the settings view
 // takes channel 6's only while it is visible, channel 0's always.

@@ -9,12 +9,30 @@
 #include <algorithm>
 
 #include "Protocol/Protocolutils.h"
+#include "T860Util/FullScreen.h"
 #include "T860Util/KeyPreview.h"
 #include "T860Util/TouchImageCanvas.h"
 
 TfrmXTest* frmXTest = nullptr;
 
-TfrmXTest::TfrmXTest(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
+namespace {
+
+// A key that types a character, control characters included: Enter, Esc,
+// Backspace and Ctrl+letter clear the window as letters do.
+bool IsCharacterKey(const QKeyEvent* key) {
+    if (!key->text().isEmpty()) {
+        return true;
+    }
+    // Not every platform hands Ctrl+letter its control character as text.
+    return key->modifiers().testFlag(Qt::ControlModifier) && key->key() >= Qt::Key_A &&
+           key->key() <= Qt::Key_Z;
+}
+
+}  // namespace
+
+TfrmXTest::TfrmXTest(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
+      fullScreen_(new FullScreenKeeper(this)) {
     setWindowTitle("XTest");
     faceColor_ = palette().color(QPalette::Button);
     imageCanvas_ = std::make_unique<TouchImageCanvas>(faceColor_, font());
@@ -43,6 +61,10 @@ TfrmXTest::TfrmXTest(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Framele
 }
 
 TfrmXTest::~TfrmXTest() = default;
+
+void TfrmXTest::ShowOverScreen() {
+    fullScreen_->Show();
+}
 
 void TfrmXTest::SetMonitor(int left, int top, int width, int height) {
     monitor->setGeometry(left, top, width, height);
@@ -73,17 +95,7 @@ void TfrmXTest::DrawLocked(void (*draw)(TouchCanvas&, const TouchView&, void*), 
 }
 
 void TfrmXTest::RequestRepaint() {
-    // Reports come faster than the screen is painted: one request stands for
-    // every report until the window thread has taken it.
-    if (!repaintPending_.exchange(true)) {
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                repaintPending_ = false;
-                update();
-            },
-            Qt::QueuedConnection);
-    }
+    repaint_.Request();
 }
 
 QImage TfrmXTest::CanvasSnapshot() const {
@@ -100,7 +112,7 @@ void TfrmXTest::FormShow() {
 }
 
 void TfrmXTest::FormKeyPress(QKeyEvent* key) {
-    if (key->text().isEmpty() || !key->text().at(0).isPrint()) {
+    if (!IsCharacterKey(key)) {
         return;
     }
     {
@@ -142,7 +154,8 @@ void TfrmXTest::resizeEvent(QResizeEvent* event) {
         width_ = width();
         height_ = height();
     }
-    // The window may reach its maximised size only after it was shown.
+    // A window manager may give the window its full-screen size only after
+    // it was shown.
     if (TestMode == 512) {
         CentreMonitor();
     }

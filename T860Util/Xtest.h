@@ -1,6 +1,6 @@
 #pragma once
-// The touch test window: a borderless, maximised drawing surface for the
-// touches of one packet kind at a time. Channel 6's read thread draws into
+// The touch test window: a borderless drawing surface over one whole screen
+// for the touches of one packet kind at a time. Channel 6's read thread draws into
 // the window's backing image under the canvas lock and asks for a repaint;
 // the window thread only copies the image to the screen.
 
@@ -12,7 +12,9 @@
 #include <mutex>
 
 #include "Protocol/TouchDrawing.h"
+#include "T860Util/CoalescedCall.h"
 
+class FullScreenKeeper;
 class QCheckBox;
 class QFrame;
 class QLabel;
@@ -32,6 +34,10 @@ public:
     // Set by the main window before it shows the window; read on the read thread.
     std::atomic<uint16_t> SavedReportMode{0};
     std::atomic<uint16_t> TestMode{0};
+
+    // Shows the window over the whole screen under the pointer, kept there
+    // until it closes (Alt+F4).
+    void ShowOverScreen();
 
     // Moves the monitor rectangle; the drawing reads its bounds.
     void SetMonitor(int left, int top, int width, int height);
@@ -64,6 +70,7 @@ private:
     void RequestRepaint();
     void DrawLocked(void (*draw)(TouchCanvas&, const TouchView&, void*), void* context);
 
+    FullScreenKeeper* fullScreen_;
     mutable std::mutex canvasLock_;  // the canvas lock; taken alone, never with another
     std::unique_ptr<TouchImageCanvas> imageCanvas_;  // guarded by canvasLock_
     QColor faceColor_;
@@ -71,7 +78,7 @@ private:
     std::atomic<bool> areaCircles_{false};
     std::atomic<int> width_{0}, height_{0};
     std::atomic<int> monitorLeft_{0}, monitorTop_{0}, monitorWidth_{0}, monitorHeight_{0};
-    std::atomic<bool> repaintPending_{false};
+    CoalescedCall repaint_{this, [this] { update(); }};
 };
 
 extern TfrmXTest* frmXTest;

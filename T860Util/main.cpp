@@ -11,6 +11,7 @@
 #include "Protocol/CommandLine.h"
 #include "Protocol/DeviceStatus.h"
 #include "Simulator/VirtualController.h"
+#include "T860Util/Accuracy.h"
 #include "T860Util/Application.h"
 #include "T860Util/Calibrate.h"
 #include "T860Util/Featurereportinputmode.h"
@@ -23,6 +24,7 @@
 #include "T860Util/SettingsView.h"
 #include "T860Util/Xtest.h"
 #include "lib/Utils.h"
+#include "lib/Version.h"
 #include "platform/hid/VirtualBus.h"
 
 namespace {
@@ -36,6 +38,32 @@ struct Simulation {
     }
     ~Simulation() { platform::hid::SelectBackend(nullptr); }
 
+    // The virtual technician touches every target of each accuracy test run,
+    // a little off and with a little jitter, so the test runs end to end.
+    void PlayTechnicianOnEachRun(TfrmAccuracy& window) {
+        QObject::connect(&window, &TfrmAccuracy::RunStarted, &window,
+                         [this](int gridSize, QSize size, int onlyTarget) {
+                             TechnicianConfig technician;
+                             for (int i = 0; i < TargetCount(gridSize); ++i) {
+                                 if (onlyTarget >= 0 && i != onlyTarget) {
+                                     continue;
+                                 }
+                                 const AccuracyPoint f = TargetFraction(gridSize, i);
+                                 technician.targets.push_back(
+                                     {static_cast<float>(f.X), static_cast<float>(f.Y)});
+                             }
+                             technician.screenWidthPx = size.width();
+                             technician.screenHeightPx = size.height();
+                             technician.offsetXPx = 6;
+                             technician.offsetYPx = -4;
+                             technician.rotationDeg = 0.3f;
+                             technician.jitterSdPx = 0.8f;
+                             technician.startMs = 1500;
+                             controller.PlayTechnician(std::make_shared<TechnicianScript>(
+                                 technician, controller.Config().touchReportsPerSecond));
+                         });
+    }
+
     static ControllerConfig Config() {
         ControllerConfig config;
         config.floopPeriodMs = 4000;
@@ -47,14 +75,17 @@ struct Simulation {
 };
 
 // "/screenshot FILE": once the connection handshake has filled the information
-// label, or after 5 s, save the main window, print its two status labels and
-// close it, which ends the program.
+// label, or 10 s after the message loop started (the windows' creation can take
+// seconds of that on an emulated machine), save the main window, print its two
+// status labels and close it, which ends the program.
 void ScheduleScreenshot(TfrmMain& window, const QString& file) {
     auto* poll = new QTimer(&window);
     auto* started = new QElapsedTimer();
-    started->start();
     QObject::connect(poll, &QTimer::timeout, &window, [&window, file, poll, started] {
-        if (DeviceStatus.InfoReceived != kInfoAll && started->elapsed() < 5000) {
+        if (!started->isValid()) {
+            started->start();
+        }
+        if (DeviceStatus.InfoReceived != kInfoAll && started->elapsed() < 10000) {
             return;
         }
         poll->stop();
@@ -74,6 +105,11 @@ void ScheduleScreenshot(TfrmMain& window, const QString& file) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Before anything else: no display, no ini file, no data folder needed.
+    if (AsksForVersion(argc, argv)) {
+        std::printf("t860util %s\n", ProgramVersion());
+        return 0;
+    }
     uint16_t vendor;
     uint16_t product;
     if (ReadDeviceIdentity(vendor, product)) {
@@ -108,10 +144,15 @@ int main(int argc, char** argv) {
         frmScope = &scope;
         TfrmOffscreenMode offscreenMode(&mainWindow);
         frmOffscreenMode = &offscreenMode;
+        TfrmAccuracy accuracy(&mainWindow);
+        frmAccuracy = &accuracy;
+        if (simulation) {
+            simulation->PlayTechnicianOnEachRun(accuracy);
+        }
         // Only the main window's closing ends the program.
         for (QWidget* other : std::initializer_list<QWidget*>{
                  &xtest, &reportMode, &featureReportInputMode, &settingsView, &performanceStats,
-                 &calibrate, &floopCount, &scope, &offscreenMode}) {
+                 &calibrate, &floopCount, &scope, &offscreenMode, &accuracy}) {
             other->setAttribute(Qt::WA_QuitOnClose, false);
         }
         if (effects.showMainForm) {
@@ -124,6 +165,7 @@ int main(int argc, char** argv) {
         // Device access ends before the windows its threads reach go away
         // (already done when the main window was closed).
         mainWindow.FormClose();
+        frmAccuracy = nullptr;
         frmOffscreenMode = nullptr;
         frmScope = nullptr;
         frmFloopCount = nullptr;

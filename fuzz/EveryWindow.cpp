@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "DriverInterface/DriverIO.h"
+#include "T860Util/Accuracy.h"
 #include "T860Util/Calibrate.h"
 #include "T860Util/Floopcount.h"
 #include "T860Util/Main.h"
@@ -47,15 +48,16 @@ ProgramWindows Open() {
     frmFloopCount = new TfrmFloopCount;
     frmScope = new TfrmScope(main);
     auto* settingsView = new TfrmSettingsView;
+    frmAccuracy = new TfrmAccuracy(main);
     // The packet log formats every X packet; its lines go nowhere.
     main->PacketLog.Start("/dev/null");
-    for (QWidget* window : std::initializer_list<QWidget*>{main, frmXTest, frmCalibrate,
-                                                           frmFloopCount, frmScope, settingsView}) {
+    for (QWidget* window : std::initializer_list<QWidget*>{
+             main, frmXTest, frmCalibrate, frmFloopCount, frmScope, settingsView, frmAccuracy}) {
         window->show();
     }
     SelectTouchTest(0);
     LetWindowsPaint();
-    return {main, frmXTest, frmScope, settingsView};
+    return {main, frmXTest, frmScope, settingsView, frmAccuracy};
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+class TfrmAccuracy;
 class TfrmMain;
 class TfrmScope;
 class TfrmSettingsView;
@@ -18,6 +19,7 @@ struct ProgramWindows {
     TfrmXTest* touchTest;
     TfrmScope* scope;
     TfrmSettingsView* settingsView;
+    TfrmAccuracy* accuracy;
 };
 
 ProgramWindows& OpenEveryWindow();

@@ -17,6 +17,7 @@ const char kUhidUsage[] =
     "  --uhid=PATH                 the uhid node (default /dev/uhid)\n"
     "  --unplugged                 start without plugging the devices in\n"
     "  --help                      this text\n"
+    "  --version                   the version\n"
     "\n"
     "While it runs: the lines plug, unplug, replug and quit on standard input;\n"
     "SIGUSR1 re-plugs, SIGUSR2 plugs or unplugs, SIGINT and SIGTERM end it.\n"
@@ -58,11 +59,15 @@ UhidOptions ParseUhidOptions(const std::vector<std::string>& args) {
         const size_t equals = arg.find('=');
         const std::string name =
             arg.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
-        if (name == "help" || name == "unplugged") {
+        bool* const flag = name == "help"        ? &options.help
+                           : name == "version"   ? &options.version
+                           : name == "unplugged" ? &options.startUnplugged
+                                                 : nullptr;
+        if (flag != nullptr) {
             if (equals != std::string::npos) {
                 throw std::invalid_argument("--" + name + " takes no value");
             }
-            (name == "help" ? options.help : options.startUnplugged) = true;
+            *flag = true;
             continue;
         }
         std::string value;

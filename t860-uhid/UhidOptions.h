@@ -19,6 +19,7 @@ struct UhidOptions {
     std::string node = "/dev/uhid";
     bool startUnplugged = false;
     bool help = false;
+    bool version = false;
 };
 
 // Options as "--name=value" or "--name value"; throws std::invalid_argument

@@ -15,6 +15,7 @@
 
 #include "Simulator/VirtualController.h"
 #include "Simulator/uhid/UhidTransport.h"
+#include "lib/Version.h"
 #include "t860-uhid/UhidOptions.h"
 
 namespace {
@@ -158,6 +159,10 @@ int main(int argc, char** argv) {
     }
     if (options.help) {
         std::fputs(kUhidUsage, stdout);
+        return kUhidExitOk;
+    }
+    if (options.version) {
+        std::printf("t860-uhid %s\n", ProgramVersion());
         return kUhidExitOk;
     }
     // Taken through a descriptor, and blocked before any thread starts so

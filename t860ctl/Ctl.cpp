@@ -6,6 +6,7 @@
 
 #include "DriverInterface/DriverIO.h"
 #include "lib/Utils.h"
+#include "lib/Version.h"
 #include "t860ctl/CtlRun.h"
 #include "t860ctl/CtlSimulation.h"
 #include "t860ctl/Doctor.h"
@@ -54,6 +55,10 @@ int Run(const std::vector<std::string>& args, std::string& out) {
     const CtlOptions options = ParseCtlOptions(args);
     if (options.help) {
         out = kCtlUsage;
+        return kExitOk;
+    }
+    if (options.version) {
+        out = std::string("t860ctl ") + ProgramVersion() + "\n";
         return kExitOk;
     }
     CommandWords words(options.words);

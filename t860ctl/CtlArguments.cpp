@@ -7,6 +7,7 @@
 
 const char kCtlUsage[] =
     "Usage: t860ctl [--simulate] [--vid HEX --pid HEX] [--timeout MS] [--json] COMMAND\n"
+    "       t860ctl --help | --version\n"
     "Commands:\n"
     "  info\n"
     "  report-mode [VALUE]\n"
@@ -23,7 +24,7 @@ const char kCtlUsage[] =
     "  log-packets FILE [--seconds N]\n"
     "  scope CODE [--csv]\n"
     "  perf-stats\n"
-    "  report FILE\n"
+    "  report FILE [--accuracy RESULT.json]\n"
     "  doctor\n"
     "Exit codes: 0 success, 1 refused or file error, 2 usage error, 3 no controller,\n"
     "4 the controller did not answer in time.\n";
@@ -64,6 +65,8 @@ CtlOptions ParseCtlOptions(const std::vector<std::string>& args) {
             options.json = true;
         } else if (arg == "--help" || arg == "-h") {
             options.help = true;
+        } else if (arg == "--version") {
+            options.version = true;
         } else if (arg == "--vid") {
             options.vendor = ParseHexId(value("--vid"), "--vid");
         } else if (arg == "--pid") {
@@ -80,7 +83,7 @@ CtlOptions ParseCtlOptions(const std::vector<std::string>& args) {
     if (options.vendor.has_value() != options.product.has_value()) {
         Usage("--vid and --pid go together");
     }
-    if (options.words.empty() && !options.help) {
+    if (options.words.empty() && !options.help && !options.version) {
         Usage("no command given");
     }
     return options;

@@ -33,6 +33,7 @@ struct CtlOptions {
     uint32_t timeoutMs = kDefaultTimeoutMs;
     bool json = false;
     bool help = false;
+    bool version = false;
     // The command and its own words and options, in order.
     std::vector<std::string> words;
 };

@@ -1,10 +1,15 @@
-// report FILE: everything support asks for, in one text file. A section the
-// controller does not answer says so, and the rest is still written.
+// report FILE: everything support asks for, in one text file, with the result
+// of an accuracy test when one is given. A section the controller does not
+// answer (or a result file that cannot be read) says so, and the rest is
+// still written.
 
 #include <ctime>
 #include <fstream>
+#include <optional>
 
 #include "DriverInterface/DriverIO.h"
+#include "Protocol/AccuracyFile.h"
+#include "lib/Version.h"
 #include "t860ctl/CtlRun.h"
 
 #if defined(__unix__)
@@ -82,19 +87,29 @@ std::string SettingsSection(CtlRun& run, int channel) {
     return SettingsTable(channel, settingsData);
 }
 
+// The last accuracy test's result file, as the accuracy window saved it.
+std::string AccuracySection(const std::string& path) {
+    AccuracySummary summary;
+    std::string error;
+    if (!ReadAccuracySummary(path, summary, error)) {
+        throw CtlFailure(kExitFailed, error);
+    }
+    return "File: " + path + "\n" + AccuracySummaryText(summary);
+}
+
 }  // namespace
 
 void ReportCommand(CommandWords& words, CtlRun& run) {
     const std::string path = words.RequireOperand("FILE");
+    const std::optional<std::string> accuracy = words.TakeOption("--accuracy");
     words.RequireEnd();
     uint16_t vendor;
     uint16_t product;
     GetDeviceIdentity(vendor, product);
     ReportWriter report(run);
-    report.Text() = "T860 service report\nCreated: " + NowText() +
-                    "\nProgram: t860ctl " T860_VERSION "\nPlatform: " + PlatformText() +
-                    "\nIdentity: vendor id " + HexText(vendor, 4) + ", product id " +
-                    HexText(product, 4) +
+    report.Text() = "T860 service report\nCreated: " + NowText() + "\nProgram: t860ctl " +
+                    ProgramVersion() + "\nPlatform: " + PlatformText() + "\nIdentity: vendor id " +
+                    HexText(vendor, 4) + ", product id " + HexText(product, 4) +
                     (run.Options().simulate ? " (virtual controller)\n" : "\n");
     report.Heading("Device information");
     report.Add([&] { return GatherInfo(run).Text(); });
@@ -110,6 +125,10 @@ void ReportCommand(CommandWords& words, CtlRun& run) {
     report.Add([&] { return SettingsSection(run, 6); });
     report.Heading("Performance statistics");
     report.Add([&] { return GatherPerfStats(run).Text(); });
+    if (accuracy) {
+        report.Heading("Accuracy test");
+        report.Add([&] { return AccuracySection(*accuracy); });
+    }
     report.Heading("Trace, last lines of this run");
     const std::vector<std::string> traceLines = run.Trace().Lines();
     for (const std::string& line : traceLines) {

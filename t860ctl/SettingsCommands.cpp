@@ -2,12 +2,10 @@
 // chunks, saved to a file, and brought back one echoed setting at a time.
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "DriverInterface/DriverIO.h"
 #include "Protocol/SettingsFile.h"
+#include "Protocol/WholeFile.h"
 #include "t860ctl/CtlRun.h"
 
 namespace {
@@ -50,23 +48,10 @@ void DumpSettings(CommandWords& words, CtlRun& run) {
     }
 }
 
-// Written beside the file and renamed over it, so that a failed write never
-// leaves half a file where a good one was.
 void WriteFileWhole(const std::string& path, const std::string& text) {
-    const std::string temporary = path + ".tmp";
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        file << text;
-        if (!file.flush()) {
-            std::remove(temporary.c_str());
-            throw CtlFailure(kExitFailed, "cannot write " + path);
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(temporary, path, error);
-    if (error) {
-        std::remove(temporary.c_str());
-        throw CtlFailure(kExitFailed, "cannot write " + path + ": " + error.message());
+    std::string error;
+    if (!WriteFileReplacing(path, text, error)) {
+        throw CtlFailure(kExitFailed, error);
     }
 }
 
@@ -92,14 +77,13 @@ void SaveSettings(CommandWords& words, CtlRun& run) {
 }
 
 SettingsFileContent ReadSettingsFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    if (!file || !(text << file.rdbuf())) {
-        throw CtlFailure(kExitFailed, "cannot read " + path);
+    std::string text;
+    std::string error;
+    if (!ReadWholeTextFile(path, text, error)) {
+        throw CtlFailure(kExitFailed, error);
     }
     SettingsFileContent content;
-    std::string error;
-    if (!ParseSettingsFile(text.str(), content, error)) {
+    if (!ParseSettingsFile(text, content, error)) {
         throw CtlFailure(kExitFailed, path + ": " + error + "; nothing was written");
     }
     return content;

@@ -76,6 +76,14 @@ TEST(CommandLine, ScopePrefixHidesTheMainWindow) {
     EXPECT_TRUE(showMain);
 }
 
+TEST(CommandLine, AccuracyHidesTheMainWindowByTheSamePrefixRules) {
+    bool showMain = true;
+    Parse({"/ACCURACYTEST"}, {1, 2}, &showMain);
+    EXPECT_FALSE(showMain);
+    Parse({"/accurac", "accuracy"}, {1, 2}, &showMain);
+    EXPECT_TRUE(showMain);
+}
+
 }  // namespace
 
 namespace {
@@ -95,6 +103,26 @@ TEST(CommandLine, OwnOptionsSelectTheSimulationAndTheScreenshot) {
     EXPECT_TRUE(ParseCommandLine(2, last).screenshotFile.empty()) << "no file given";
     const char* none[] = {"t860util", "/scope"};
     EXPECT_FALSE(ParseCommandLine(2, none).simulate);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CommandLine, VersionIsAskedForOnlyByTheWholeOption) {
+    const char* alone[] = {"t860util", "--version"};
+    EXPECT_TRUE(AsksForVersion(2, alone));
+    const char* amongOthers[] = {"t860util", "/simulate", "/vendorid", "--version"};
+    EXPECT_TRUE(AsksForVersion(4, amongOthers)) << "a value is an argument of its own too";
+    const char* lookAlikes[] = {"t860util", "--versions", "--VERSION",
+                                "-version", "/version",   "--ver"};
+    EXPECT_FALSE(AsksForVersion(6, lookAlikes));
+    EXPECT_FALSE(AsksForVersion(1, alone)) << "the program's name is no option";
+
+    // The slash options do not see it, so that it changes nothing else.
+    bool showMain = false;
+    EXPECT_EQ(Parse({"--version"}, {0x1111, 0x2222}, &showMain), (Identity{0x1111, 0x2222}));
+    EXPECT_TRUE(showMain);
 }
 
 }  // namespace

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "Protocol/PacketLog.h"
+
 #include <array>
 #include <bit>
+#include <clocale>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -155,6 +159,42 @@ TEST(TouchDrawing, XPacketDrawsScaledCirclesLinesAndTexts) {
     canvas.calls.clear();
     DrawXPacket(canvas, kView, DecodeXPacket(XReport(13, 2, 0, 32767).data()), memory, 1010);
     EXPECT_EQ(canvas.calls[0], "line 1000,500-0,500");
+}
+
+// A German desktop's number format, as the toolkit takes it from the desktop
+// at start, for the length of one test.
+class CommaLocale {
+public:
+    CommaLocale() : previous_(std::setlocale(LC_NUMERIC, nullptr)) {
+        active_ = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+    }
+    ~CommaLocale() { std::setlocale(LC_NUMERIC, previous_.c_str()); }
+    bool Active() const {
+        char text[16];
+        std::snprintf(text, sizeof text, "%f", 1.5);
+        return active_ && std::strchr(text, ',') != nullptr;
+    }
+
+private:
+    std::string previous_;
+    bool active_ = false;
+};
+
+TEST(TouchDrawing, NumbersKeepTheirDecimalPointUnderACommaLocale) {
+    const CommaLocale german;
+    ASSERT_TRUE(german.Active()) << "de_DE.UTF-8 is installed by the package list (locales-all)";
+    TouchMemory memory;
+    RecordingCanvas canvas;
+    DrawXPacket(canvas, kView, DecodeXPacket(XReport(26, 1, 16383.5f, 32767, 2, 0, 0).data()),
+                memory, 1000);
+    ASSERT_EQ(canvas.calls.size(), 5u);
+    EXPECT_EQ(canvas.calls[2], "text 10,10 X: 500.000000, Y: 500.000000");
+    EXPECT_EQ(canvas.calls[3], "text 10,30 X: 0.000000, Y: 0.000000");
+
+    char line[TPacketLog::kLineCapacity];
+    TPacketLog::FormatLine(DecodeXPacket(XReport(13, 1, 0.5f, 2000).data()), line,
+                           TPacketLog::kLineCapacity);
+    EXPECT_STREQ(line, "1,1,0.5000,2000.0000,30,40,0,0.0000,0.0000,0,0\r\n");
 }
 
 TEST(TouchDrawing, MalformedXLengthDrawsTheErrorButCountsForTheRate) {

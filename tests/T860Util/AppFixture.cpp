@@ -12,6 +12,7 @@
 #include "Protocol/DeviceStatus.h"
 #include "T860Util/Sync.h"
 #include "lib/Utils.h"
+#include "tests/T860Util/SettingsTreeInput.h"
 
 Report64 Report(std::initializer_list<uint8_t> bytes) {
     Report64 report{};
@@ -131,15 +132,7 @@ void AppFixture::TearDown() {
 }
 
 bool AppFixture::PumpUntil(const std::function<bool()>& condition, int timeoutMs) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        QApplication::processEvents();
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
+    return ::PumpUntil(condition, timeoutMs);
 }
 
 void AppFixture::Pump(int ms) {

@@ -97,12 +97,15 @@ TEST_F(Dispatch, DownTouchPaintsItsColourAtItsPlaceAndAKeyClearsIt) {
 }
 
 TEST_F(Dispatch, PacketsOfAnotherTestOrAClosedWindowDrawNothing) {
-    const QImage blank = xtest_->CanvasSnapshot();
+    // Drawn, a packet would move touch 1's last position and count for the rate.
+    const TouchMemory before = TouchDrawMemory;
     Deliver(XPacketReport(13, 1, 1000, 1000));  // window hidden
+    EXPECT_TRUE(TouchDrawMemory == before) << "hidden: no position kept, no packet counted";
     main_->btnYMultiTest->click();
     const QImage opened = xtest_->CanvasSnapshot();
     Deliver(XPacketReport(13, 1, 1000, 1000));  // X packet in the Y test
     EXPECT_EQ(xtest_->CanvasSnapshot(), opened);
+    EXPECT_TRUE(TouchDrawMemory == before) << "another test's packet";
     xtest_->close();
 }
 

@@ -32,6 +32,7 @@
 #include "T860Util/Sync.h"
 #include "platform/hid/VirtualBus.h"
 #include "tests/T860Util/ScriptedUi.h"
+#include "tests/T860Util/SettingsTreeInput.h"
 #include "tests/support/TempConfigHome.h"
 #include "tests/support/TraceCapture.h"
 
@@ -129,26 +130,6 @@ void ResetChannel(TSettingsChannel& channel) {
     channel.settingsValues = nullptr;
 }
 
-QStringList Texts(QTreeWidget* tree) {
-    QStringList texts;
-    for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it) {
-        texts << (*it)->text(0);
-    }
-    return texts;
-}
-
-bool PumpUntil(const std::function<bool()>& condition, int timeoutMs = 3000) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        QApplication::processEvents();
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
-}
-
 class SettingsViewTest : public ::testing::Test {
 protected:
     // Device access is started by the main window, as in the program, or by
@@ -198,24 +179,6 @@ protected:
         ASSERT_TRUE(PumpUntil([this] {
             return controller->OutputReportCount(0) == 1 && controller->OutputReportCount(6) == 1;
         })) << "the two read-settings commands";
-    }
-
-    // Edits the node showing `node` through the keyboard, as a user does.
-    void Edit(QTreeWidget* tree, const QString& node, const QString& text) {
-        tree->expandAll();
-        QTreeWidgetItem* item = nullptr;
-        for (QTreeWidgetItemIterator it(tree); *it != nullptr && item == nullptr; ++it) {
-            item = (*it)->text(0) == node ? *it : nullptr;
-        }
-        ASSERT_NE(item, nullptr) << node.toStdString();
-        tree->setCurrentItem(item);
-        QTest::keyClick(tree, Qt::Key_F2);
-        auto* editor = tree->findChild<QLineEdit*>();
-        ASSERT_NE(editor, nullptr);
-        editor->setText(text);
-        QTest::keyClick(editor, Qt::Key_Return);
-        QCoreApplication::processEvents();  // the editor commits once the key is handled
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     // The next set-setting command the controller receives on the channel.
@@ -473,18 +436,18 @@ TEST_F(SettingsViewTest, AnEditGoesToItsOwnChannelAndTheEchoShowsIt) {
     ASSERT_TRUE(PumpUntil([&] { return Texts(view->TreeView2).contains("Shutter0 = 420 "); }));
 
     uint32_t before = controller->OutputReportCount(0);
-    Edit(view->TreeView1, "Gain = 10 ", "77");  // CAM2's Gain, position 13
+    EditNode(view->TreeView1, "Gain = 10 ", "77");  // CAM2's Gain, position 13
     EXPECT_EQ(SentAfter(0, before), (Report{0, 'S', 's', 0, 13, 1, 0, 77}));
     EXPECT_TRUE(PumpUntil([&] { return Texts(view->TreeView1).contains("Gain = 77 "); }))
         << "refreshed by the controller's echo";
 
     before = controller->OutputReportCount(6);
-    Edit(view->TreeView2, "Shutter0 = 420 ", "421");  // CAM0's Shutter0, position 17
+    EditNode(view->TreeView2, "Shutter0 = 420 ", "421");  // CAM0's Shutter0, position 17
     EXPECT_EQ(SentAfter(6, before), (Report{6, 'S', 's', 0, 17, 2, 0, 0x01, 0xA5}));
     EXPECT_TRUE(PumpUntil([&] { return Texts(view->TreeView2).contains("Shutter0 = 421 "); }));
 
     before = controller->OutputReportCount(0);
-    Edit(view->TreeView1, "VersionMajor = 3 ", "4");  // group "My": hidden, still found
+    EditNode(view->TreeView1, "VersionMajor = 3 ", "4");  // group "My": hidden, still found
     EXPECT_EQ(SentAfter(0, before), (Report{0, 'S', 's', 0, 0, 1, 0, 4}));
     EXPECT_TRUE(PumpUntil([&] { return Texts(view->TreeView1).contains("VersionMajor = 4 "); }));
 
@@ -501,7 +464,7 @@ TEST_F(SettingsViewTest, AnEditGoesToItsOwnChannelAndTheEchoShowsIt) {
 TEST_F(SettingsViewTest, AnEditBeforeAnyBlockSendsNothing) {
     ShowSilently();
     const uint32_t before = controller->OutputReportCount(0);
-    Edit(view->TreeView1, "X = 0 mm", "5");
+    EditNode(view->TreeView1, "X = 0 mm", "5");
     EXPECT_TRUE(trace.Contains("!ERROR! - T860Util: settings pointers not initialised!"));
     QTest::qWait(50);
     EXPECT_EQ(controller->OutputReportCount(0), before);
@@ -518,19 +481,19 @@ TEST_F(SettingsViewTest, SettingsThatShareNamesAreCommittedAtTheirOwnPosition) {
               {0});
 
     uint32_t before = controller->OutputReportCount(0);
-    Edit(view->TreeView1, "spare = 2 ", "6");
+    EditNode(view->TreeView1, "spare = 2 ", "6");
     EXPECT_EQ(SentAfter(0, before), (Report{0, 'S', 's', 0, 1, 1, 0, 6}));
 
     before = controller->OutputReportCount(0);
-    Edit(view->TreeView1, "spare = 1 ", "1");  // unchanged: still that setting
+    EditNode(view->TreeView1, "spare = 1 ", "1");  // unchanged: still that setting
     EXPECT_EQ(SentAfter(0, before), (Report{0, 'S', 's', 0, 0, 1, 0, 1}));
 
     before = controller->OutputReportCount(0);
-    Edit(view->TreeView1, "SerialNumber = 4 ", "8");
+    EditNode(view->TreeView1, "SerialNumber = 4 ", "8");
     EXPECT_EQ(SentAfter(0, before), (Report{0, 'S', 's', 0, 3, 1, 0, 8}));
 
     before = controller->OutputReportCount(0);
-    Edit(view->TreeView1, "X = 5 ", "300");
+    EditNode(view->TreeView1, "X = 5 ", "300");
     EXPECT_EQ(SentAfter(0, before), (Report{0, 'S', 's', 0, 4, 2, 0, 0x01, 0x2C}));
     EXPECT_FALSE(trace.Contains("Current settings not from driver"));
 }

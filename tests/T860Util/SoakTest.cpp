@@ -13,17 +13,16 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <thread>
 #include <vector>
 
 #include "DriverInterface/DriverIO.h"
 #include "Protocol/DeviceStatus.h"
 #include "Protocol/Protocolutils.h"
+#include "Simulator/ReportFlood.h"
 #include "T860Util/Scope.h"
 #include "T860Util/SettingsView.h"
 #include "T860Util/Sync.h"
@@ -42,8 +41,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr int kReportsPerSecond = 8000;  // per channel: a high-speed endpoint's limit
-constexpr int kReportsPerTick = kReportsPerSecond / 1000;
-constexpr int kConnectedMs = 3000;  // between a reconnection and the next unplug
+constexpr int kConnectedMs = 3000;       // between a reconnection and the next unplug
 constexpr int kFinalEdits = 6;
 
 int SoakSeconds() {
@@ -62,81 +60,6 @@ long ResidentBytes() {
     }
     return resident * sysconf(_SC_PAGESIZE);
 }
-
-Report64 XTouch(uint8_t state, float x, float y) {
-    Report64 report = Report({'X', kXLengthOneTouch, state});
-    uint32_t xBits;
-    uint32_t yBits;
-    std::memcpy(&xBits, &x, 4);
-    std::memcpy(&yBits, &y, 4);
-    for (int i = 0; i < 4; ++i) {
-        report[3 + i] = static_cast<uint8_t>(xBits >> (24 - 8 * i));
-        report[7 + i] = static_cast<uint8_t>(yBits >> (24 - 8 * i));
-    }
-    return report;
-}
-
-Report64 CameraData(uint16_t firstPixel, uint8_t code) {
-    Report64 report = Report({'G', 5 + 2 * 28, static_cast<uint8_t>(firstPixel >> 8),
-                              static_cast<uint8_t>(firstPixel), code});
-    for (int i = 0; i < 28; ++i) {
-        report[7 + 2 * i] = static_cast<uint8_t>((firstPixel + i) >> 2);
-        report[8 + 2 * i] = static_cast<uint8_t>(i * 9);
-    }
-    return report;
-}
-
-// The echo of the first setting with the value the controller holds, so that
-// the flood never changes what an edit is checked against.
-Report64 FirstSettingEcho(const VirtualController& controller, int channel) {
-    const std::vector<uint8_t> block = controller.SettingsBlockBytes(channel);
-    const size_t values = 6 + static_cast<size_t>(block[0] << 8 | block[1]);
-    Report64 report = Report({'S', 0, 's', 0, 0, 0});
-    std::copy_n(block.begin() + static_cast<long>(values), 4, report.begin() + 10);
-    return report;
-}
-
-// Sends reports on one channel at kReportsPerSecond, straight onto the bus as
-// the device would, cycling through the given kinds.
-class Flood {
-public:
-    Flood(platform::hid::VirtualBus& bus, const VirtualController& controller, int channel,
-          std::vector<Report64> reports)
-        : reports_(std::move(reports)), thread_([this, &bus, &controller, channel] {
-              Run(bus, controller.Device(), controller.CollectionOf(channel),
-                  static_cast<uint8_t>(channel));
-          }) {}
-    ~Flood() { Stop(); }
-    void Stop() {
-        stop_ = true;
-        if (thread_.joinable()) {
-            thread_.join();
-        }
-    }
-    uint64_t Sent() const { return sent_; }
-
-private:
-    void Run(platform::hid::VirtualBus& bus, const platform::hid::VirtualDevice& device,
-             size_t collection, uint8_t reportId) {
-        uint8_t report[platform::hid::kReportSize] = {reportId};
-        auto tick = Clock::now();
-        size_t next = 0;
-        while (!stop_) {
-            for (int i = 0; i < kReportsPerTick; ++i, next = (next + 1) % reports_.size()) {
-                std::copy(reports_[next].begin(), reports_[next].end(), report + 1);
-                bus.InjectInput(device, collection, report, sizeof report);
-                ++sent_;
-            }
-            tick += std::chrono::milliseconds(1);
-            std::this_thread::sleep_until(tick);
-        }
-    }
-
-    const std::vector<Report64> reports_;
-    std::atomic<bool> stop_{false};
-    std::atomic<uint64_t> sent_{0};
-    std::thread thread_;
-};
 
 class Soak : public AppFixture {
 protected:
@@ -233,31 +156,15 @@ protected:
     }
 
     void StartFloods() {
-        const std::vector<Report64> channel6 = {
-            XTouch(1, 8000, 8000),      XTouch(2, 16000, 12000),
-            CameraData(0, 70),          XTouch(2, 24000, 16000),
-            XTouch(3, 24000, 16000),    CameraData(28, 70),
-            Report({'Y', 0, 1, 0, 10}), CameraData(500, 80),
-            XTouch(1, 30000, 30000),    XTouch(3, 30000, 30000),
-            CameraData(56, 60),         Report({'O', 0}),
-            XTouch(1, 100, 32000),      XTouch(3, 100, 32000),
-            CameraData(84, 70),         FirstSettingEcho(*controller_, 6),
-        };
-        Report64 floop = Report({'T', 6});
-        std::memcpy(floop.data() + 2, "F loop", 6);
-        const std::vector<Report64> channel0 = {
-            floop,
-            FirstSettingEcho(*controller_, 0),
-            Report({'Z', 1, 2, 3}),
-            Report({'C', 0x40, 0x80}),
-        };
-        floods_.push_back(std::make_unique<Flood>(bus_, *controller_, 6, channel6));
-        floods_.push_back(std::make_unique<Flood>(bus_, *controller_, 0, channel0));
+        for (int channel : {6, 0}) {
+            floods_.push_back(std::make_unique<ReportFlood>(
+                *controller_, channel, BusyBenchReports(*controller_, channel), kReportsPerSecond));
+        }
     }
 
     std::unique_ptr<TfrmScope> scope_;
     std::unique_ptr<TfrmSettingsView> view_;
-    std::vector<std::unique_ptr<Flood>> floods_;
+    std::vector<std::unique_ptr<ReportFlood>> floods_;
 };
 
 TEST_F(Soak, FloodReplugsAndEditsLeaveEveryLaterEditAcknowledgedAndMemoryFlat) {

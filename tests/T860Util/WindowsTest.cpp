@@ -53,7 +53,7 @@ TEST_F(Windows, TouchTestsPrepareTheWindowAndCloseRestoresTheLowByte) {
     EXPECT_FALSE(xtest_->cbAreaCircles->isVisible());
     EXPECT_EQ(xtest_->monitor->x(), -10000);
     EXPECT_TRUE(xtest_->windowFlags().testFlag(Qt::FramelessWindowHint));
-    EXPECT_TRUE(xtest_->windowState().testFlag(Qt::WindowMaximized));
+    EXPECT_TRUE(xtest_->windowState().testFlag(Qt::WindowFullScreen));
     EXPECT_EQ(xtest_->focusWidget(), xtest_->CheckBox1);
     xtest_->close();
     ASSERT_TRUE(PumpUntil([this] { return Hex6() == "06 43 03 36 00 05"; }));

@@ -26,22 +26,16 @@ TEST(UhidOptionsTest, EveryKnobInBothFormsAndTheDefaults) {
     EXPECT_EQ(options.node, "/tmp/u");
     EXPECT_TRUE(options.startUnplugged);
     EXPECT_TRUE(ParseUhidOptions({"--help"}).help);
+    EXPECT_FALSE(options.version);
+    EXPECT_TRUE(ParseUhidOptions({"--version"}).version);
 }
 
 TEST(UhidOptionsTest, BadValuesAreRefusedWithTheOptionNamed) {
-    const std::vector<std::vector<std::string>> bad = {{"--topology=both"},
-                                                       {"--vid=12345"},
-                                                       {"--vid=xyz"},
-                                                       {"--pid="},
-                                                       {"--serial=-1"},
-                                                       {"--touch-rate=1001"},
-                                                       {"--floop-ms"},
-                                                       {"--report-mode=0x"},
-                                                       {"--uhid="},
-                                                       {"--frobnicate=1"},
-                                                       {"plug"},
-                                                       {"--help=yes"},
-                                                       {"--serial=4294967296"}};
+    const std::vector<std::vector<std::string>> bad = {
+        {"--topology=both"}, {"--vid=12345"},        {"--vid=xyz"},  {"--pid="},
+        {"--serial=-1"},     {"--touch-rate=1001"},  {"--floop-ms"}, {"--report-mode=0x"},
+        {"--uhid="},         {"--frobnicate=1"},     {"plug"},       {"--help=yes"},
+        {"--version=1"},     {"--serial=4294967296"}};
     for (const auto& args : bad) {
         try {
             ParseUhidOptions(args);

@@ -3,7 +3,11 @@
 
 #include <gmock/gmock.h>
 
+#include <fstream>
+
+#include "Protocol/AccuracyFile.h"
 #include "Protocol/Json.h"
+#include "lib/Version.h"
 #include "tests/t860ctl/CtlFixture.h"
 
 using ::testing::HasSubstr;
@@ -111,13 +115,41 @@ TEST_F(CtlOnController, ServiceReportHoldsEverySection) {
     const CtlResult result = Run({"report", path});
     ASSERT_EQ(result.code, 0) << result.err;
     const std::string report = ReadAll(path);
+    EXPECT_THAT(report, HasSubstr("Program: t860ctl " + std::string(ProgramVersion()) + "\n"));
     for (const char* expected :
-         {"Program: t860ctl ", "Platform: ", "Identity: vendor id 0x2F7A, product id 0x0006",
-          "Serial Number: 86012345", "Report Mode: 0x0020",
-          "Offscreen Mode: ", "Input Mode: ", "Stream Status: ", "Channel 0: ", "Channel 6: ",
-          "XlateLib Paged: ", "[Trace, last lines of this run]"}) {
+         {"Platform: ", "Identity: vendor id 0x2F7A, product id 0x0006", "Serial Number: 86012345",
+          "Report Mode: 0x0020", "Offscreen Mode: ", "Input Mode: ", "Stream Status: ",
+          "Channel 0: ", "Channel 6: ", "XlateLib Paged: ", "[Trace, last lines of this run]"}) {
         EXPECT_THAT(report, HasSubstr(expected));
     }
+}
+
+TEST_F(CtlOnController, ServiceReportCarriesTheAccuracyResultAndSaysWhenItIsBad) {
+    AccuracyResult result;
+    result.Date = "2026-12-08T01:45:10Z";
+    result.SerialNumber = 86012345;
+    result.Screen = {1280, 800, {}, {}};
+    result.Samples.resize(1);
+    result.Samples[0].Taken = true;
+    result.Samples[0].Target = {128, 80};
+    result.Samples[0].Controller.Mean = {140, 73};
+    const std::string accuracy = PathOf("accuracy.json");
+    std::string error;
+    ASSERT_TRUE(SaveAccuracyFile(accuracy, result, error)) << error;
+    const std::string path = PathOf("report.txt");
+    const CtlResult good = Run({"report", path, "--accuracy", accuracy});
+    ASSERT_EQ(good.code, 0) << good.err;
+    EXPECT_THAT(ReadAll(path),
+                HasSubstr("[Accuracy test]\nFile: " + accuracy + "\nDate: 2026-12-08T01:45:10Z\n"));
+    EXPECT_THAT(ReadAll(path), HasSubstr("Largest offset: 13.9 px\n"));
+    EXPECT_THAT(ReadAll(path), HasSubstr("Result: passed\n"));
+
+    std::ofstream(accuracy, std::ios::trunc) << "{\"format\": \"T860 accuracy\",}";
+    const CtlResult bad = Run({"report", path, "--accuracy", accuracy});
+    EXPECT_EQ(bad.code, 1);
+    EXPECT_THAT(bad.err, HasSubstr("line 1, column"));
+    EXPECT_THAT(ReadAll(path), HasSubstr("[Accuracy test]\nNot available: "));
+    EXPECT_THAT(ReadAll(path), HasSubstr("Serial Number: 86012345"));  // the rest is there
 }
 
 TEST_F(CtlOnController, ServiceReportIsWrittenEvenWhenTheControllerFallsSilent) {
@@ -192,6 +224,16 @@ TEST_F(CtlOnController, BadArgumentsEndWithExitTwoBeforeTheControllerIsTouched) 
         EXPECT_THAT(result.err, StartsWith("t860ctl: "));
     }
     EXPECT_EQ(OutputReports(), 0u);
+}
+
+TEST(CtlVersion, PrintsTheProgramsVersionAloneOrWithAnyOtherOption) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--version"}, {"--simulate", "--version", "--json"}}) {
+        std::string out;
+        std::string err;
+        EXPECT_EQ(RunCtl(args, out, err), 0) << err;
+        EXPECT_EQ(out, "t860ctl " + std::string(ProgramVersion()) + "\n");
+    }
 }
 
 TEST(CtlSimulate, RunsOnItsOwnVirtualControllerAndPutsTheBackendBack) {

@@ -1,0 +1,147 @@
+#include "Protocol/AccuracySession.h"
+
+#include <algorithm>
+#include <cmath>
+
+void AccuracySession::Start(int gridSize, int widthPx, int heightPx, uint32_t holdMs) {
+    gridSize_ = gridSize == kLargeTargetGrid ? kLargeTargetGrid : kSmallTargetGrid;
+    width_ = widthPx;
+    height_ = heightPx;
+    capture_.Configure(std::hypot(static_cast<double>(widthPx), static_cast<double>(heightPx)),
+                       holdMs);
+    for (int i = 0; i < kMaxTargets; ++i) {
+        samples_[static_cast<size_t>(i)] = {};
+    }
+    single_ = false;
+    BeginTarget(0);
+}
+
+void AccuracySession::Redo(int index) {
+    if (index < 0 || index >= Targets()) {
+        return;
+    }
+    single_ = true;
+    BeginTarget(index);
+}
+
+void AccuracySession::StepBack() {
+    if (phase_ == AccuracyPhase::Finished || current_ == 0 || single_) {
+        return;
+    }
+    BeginTarget(current_ - 1);
+}
+
+void AccuracySession::BeginTarget(int index) {
+    current_ = index;
+    const AccuracyPoint fraction = TargetFraction(gridSize_, index);
+    TargetSample& sample = samples_[static_cast<size_t>(index)];
+    sample = {};
+    sample.Target = {fraction.X * width_, fraction.Y * height_};
+    capture_.Reset();
+    holding_ = false;
+    desktopCount_ = 0;
+    phase_ = AccuracyPhase::Touching;
+}
+
+bool AccuracySession::OnControllerTouch(uint8_t state, double x, double y, uint32_t nowMs) {
+    if (phase_ == AccuracyPhase::Finished || state < 1 || state > 3) {
+        return false;
+    }
+    lastTouchMs_ = nowMs;
+    if (state == 3) {
+        if (phase_ == AccuracyPhase::Lifting) {
+            FinishTarget();
+            return true;
+        }
+        // Lifted before it was held long enough: that touch does not count.
+        capture_.Reset();
+        const bool changed = holding_;
+        holding_ = false;
+        return changed;
+    }
+    if (phase_ != AccuracyPhase::Touching) {
+        return false;
+    }
+    const bool wasHolding = holding_;
+    if (!wasHolding) {
+        touchStartMs_ = nowMs;
+    }
+    holding_ = true;
+    if (!capture_.Add(x, y, nowMs, held_)) {
+        return !wasHolding;
+    }
+    phase_ = AccuracyPhase::Lifting;
+    return true;
+}
+
+void AccuracySession::OnDesktopTouch(double x, double y, uint32_t nowMs) {
+    if (phase_ == AccuracyPhase::Finished || !std::isfinite(x) || !std::isfinite(y)) {
+        return;
+    }
+    desktop_[static_cast<size_t>(desktopCount_ % kDesktopPoints)] = {{x, y}, nowMs};
+    ++desktopCount_;
+    if (desktopCount_ == 2 * kDesktopPoints) {
+        desktopCount_ = kDesktopPoints;  // keeps the ring's order, never overflows
+    }
+}
+
+bool AccuracySession::OnTick(uint32_t nowMs) {
+    if (phase_ != AccuracyPhase::Lifting || nowMs - lastTouchMs_ < kLiftTimeoutMs) {
+        return false;
+    }
+    FinishTarget();
+    return true;
+}
+
+std::optional<AccuracyPoint> AccuracySession::DesktopDuring(const HeldTouch& held) const {
+    // A finger held still sends the desktop no moves, so the hold may hold no
+    // desktop point at all: then the last one before it stands for it, or
+    // failing that the first after it.
+    const int stored = std::min(desktopCount_, kDesktopPoints);
+    const int first = desktopCount_ - stored;
+    AccuracyPoint sum;
+    int inHold = 0;
+    const TimedPoint* before = nullptr;
+    const TimedPoint* after = nullptr;
+    for (int i = first; i < desktopCount_; ++i) {
+        const TimedPoint& point = desktop_[static_cast<size_t>(i % kDesktopPoints)];
+        if (static_cast<int32_t>(point.Ms - touchStartMs_) < -kDesktopLeadMs) {
+            continue;  // the previous touch's
+        }
+        const int32_t sinceStart = static_cast<int32_t>(point.Ms - held.StartMs);
+        const int32_t sinceEnd = static_cast<int32_t>(point.Ms - held.EndMs);
+        if (sinceStart >= 0 && sinceEnd <= 0) {
+            sum.X += point.Point.X;
+            sum.Y += point.Point.Y;
+            ++inHold;
+        } else if (sinceStart < 0) {
+            before = &point;
+        } else if (after == nullptr) {
+            after = &point;
+        }
+    }
+    if (inHold > 0) {
+        return AccuracyPoint{sum.X / inHold, sum.Y / inHold};
+    }
+    if (before != nullptr) {
+        return before->Point;
+    }
+    if (after != nullptr) {
+        return after->Point;
+    }
+    return std::nullopt;
+}
+
+void AccuracySession::FinishTarget() {
+    TargetSample& sample = samples_[static_cast<size_t>(current_)];
+    sample.Taken = true;
+    sample.Controller = held_;
+    sample.Desktop = DesktopDuring(held_);
+    holding_ = false;
+    if (single_ || current_ + 1 >= Targets()) {
+        single_ = false;
+        phase_ = AccuracyPhase::Finished;
+        return;
+    }
+    BeginTarget(current_ + 1);
+}

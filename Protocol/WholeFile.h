@@ -1,0 +1,10 @@
+#pragma once
+// Files read and written whole. A write goes to a temporary file beside the
+// target and is renamed over it, so that a failed write never leaves half a
+// file where a good one was.
+
+#include <string>
+
+// False with a message naming the path.
+bool WriteFileReplacing(const std::string& path, const std::string& text, std::string& error);
+bool ReadWholeTextFile(const std::string& path, std::string& text, std::string& error);

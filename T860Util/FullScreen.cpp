@@ -1,0 +1,140 @@
+#include "T860Util/FullScreen.h"
+
+#include <QCursor>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QWidget>
+#include <limits>
+
+namespace {
+
+// Enough for any window manager that places a window once or twice on its
+// own before it settles; one that goes on moving it after that has won.
+constexpr int kPutBacksPerShow = 20;
+
+// Squared distance from the point to the nearest point of the rectangle.
+qint64 DistanceSquared(const QRect& rect, const QPoint& point) {
+    const qint64 dx = point.x() < rect.left()    ? rect.left() - point.x()
+                      : point.x() > rect.right() ? point.x() - rect.right()
+                                                 : 0;
+    const qint64 dy = point.y() < rect.top()      ? rect.top() - point.y()
+                      : point.y() > rect.bottom() ? point.y() - rect.bottom()
+                                                  : 0;
+    return dx * dx + dy * dy;
+}
+
+}  // namespace
+
+QScreen* ScreenNear(const QPoint& point) {
+    if (QScreen* screen = QGuiApplication::screenAt(point)) {
+        return screen;
+    }
+    QScreen* nearest = nullptr;
+    qint64 best = std::numeric_limits<qint64>::max();
+    for (QScreen* screen : QGuiApplication::screens()) {
+        const qint64 distance = DistanceSquared(screen->geometry(), point);
+        if (distance < best) {
+            best = distance;
+            nearest = screen;
+        }
+    }
+    return nearest;
+}
+
+QScreen* ScreenUnderPointer() {
+    return ScreenNear(QCursor::pos());
+}
+
+FullScreenKeeper::FullScreenKeeper(QWidget* window) : QObject(window), window_(window) {
+    window_->setWindowFlags(window_->windowFlags() | Qt::Window | Qt::FramelessWindowHint);
+    window_->installEventFilter(this);
+}
+
+void FullScreenKeeper::Show() {
+    ShowOn(ScreenUnderPointer());
+}
+
+void FullScreenKeeper::ShowOn(QScreen* screen) {
+    if (screen == nullptr) {
+        window_->show();  // no screen to cover
+        return;
+    }
+    disconnect(screenBoundsChanged_);
+    screenBoundsChanged_ =
+        connect(screen, &QScreen::geometryChanged, this, [this](const QRect& bounds) {
+            bounds_ = bounds;
+            SchedulePutBack();
+        });
+    bounds_ = screen->geometry();
+    putBacksLeft_ = kPutBacksPerShow;
+    WatchKeysOfEveryControl();
+    window_->setScreen(screen);
+    window_->setGeometry(bounds_);
+    window_->showFullScreen();
+    window_->raise();
+    window_->activateWindow();
+}
+
+void FullScreenKeeper::WatchKeysOfEveryControl() {
+    // Alt+F4 is taken from the key presses themselves, not by a shortcut: a
+    // shortcut needs the window to be the active one, and without a window
+    // manager nothing may ever make it so although it receives the keys.
+    // Installed again on each show, for the controls made since; a filter
+    // installed twice on an object still runs once.
+    for (QWidget* control : window_->findChildren<QWidget*>()) {
+        control->installEventFilter(this);
+    }
+}
+
+bool FullScreenKeeper::IsCloseKey(const QKeyEvent* key) {
+    return key->key() == Qt::Key_F4 && (key->modifiers() & ~Qt::KeypadModifier) == Qt::AltModifier;
+}
+
+bool FullScreenKeeper::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && IsCloseKey(static_cast<QKeyEvent*>(event))) {
+        // Taken here so that no control and no key handler of the window sees it.
+        window_->close();
+        return true;
+    }
+    if (watched != window_) {
+        return false;
+    }
+    switch (event->type()) {
+        case QEvent::Close:
+            // Already closed: a second close (Alt+F4 seen by both the window
+            // and a window manager) must not run the window's close again.
+            return !window_->isVisible();
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::WindowStateChange:
+            SchedulePutBack();
+            return false;
+        default:
+            return false;
+    }
+}
+
+void FullScreenKeeper::SchedulePutBack() {
+    // After the event that moved the window has been handled, and once for
+    // a burst of them.
+    if (!putBackPending_ && window_->isVisible() && !bounds_.isEmpty()) {
+        putBackPending_ = true;
+        QMetaObject::invokeMethod(this, &FullScreenKeeper::PutBack, Qt::QueuedConnection);
+    }
+}
+
+void FullScreenKeeper::PutBack() {
+    putBackPending_ = false;
+    const bool inPlace = window_->geometry() == bounds_ && window_->isFullScreen();
+    if (!window_->isVisible() || inPlace || putBacksLeft_ <= 0) {
+        return;
+    }
+    --putBacksLeft_;
+    window_->setGeometry(bounds_);
+    if (!window_->isFullScreen()) {
+        window_->setWindowState((window_->windowState() & ~Qt::WindowMinimized) |
+                                Qt::WindowFullScreen);
+    }
+}

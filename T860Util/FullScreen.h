@@ -1,0 +1,67 @@
+#pragma once
+// Full-screen windows that a technician touches: they must cover one whole
+// screen so that a touch lands where the finger is, on a kiosk without a
+// window manager as well as on a desktop with panels, and they must give a way
+// out that needs no window manager.
+
+#include <QMetaObject>
+#include <QObject>
+#include <QPoint>
+#include <QRect>
+
+class QKeyEvent;
+class QScreen;
+class QWidget;
+
+// The screen that contains the point, or the nearest one; null only when
+// there is no screen at all.
+QScreen* ScreenNear(const QPoint& point);
+// The screen a full-screen window opens on: the one under the mouse pointer
+// (on a touchscreen, where the last touch was), or the nearest.
+QScreen* ScreenUnderPointer();
+
+// Keeps one top-level window over the full bounds of a screen while it is
+// shown, and closes it on Alt+F4.
+//
+// - Show() makes the window frameless, gives it the screen's bounds itself
+//   (nothing places a window without a window manager) and asks for the
+//   full-screen state (a window manager then lets it cover its panels too).
+// - A window manager that moves or resizes it, or takes the full-screen
+//   state away, is answered by putting it back, so that window pixels stay
+//   screen pixels.
+// - Alt+F4 closes the window as a window manager's close does (the window's
+//   closeEvent runs); a close that reaches the window after it has already
+//   closed is swallowed, so where a window manager also acts on Alt+F4 the
+//   window closes once.
+//
+// The keeper is a child of the window and lives as long as it does.
+class FullScreenKeeper : public QObject {
+    Q_OBJECT
+public:
+    explicit FullScreenKeeper(QWidget* window);
+
+    // Shows the window over the whole screen under the pointer, or over the
+    // given screen, and gives it the keyboard. A screen that changes its
+    // bounds while the window is shown takes the window along.
+    void Show();
+    void ShowOn(QScreen* screen);
+
+    // The bounds the window is kept on (empty before the first show).
+    QRect Bounds() const { return bounds_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    static bool IsCloseKey(const QKeyEvent* key);
+    void WatchKeysOfEveryControl();
+    void SchedulePutBack();
+    void PutBack();
+
+    QWidget* window_;
+    QRect bounds_;
+    QMetaObject::Connection screenBoundsChanged_;
+    bool putBackPending_ = false;
+    // A window manager that never gives in is not fought for ever.
+    int putBacksLeft_ = 0;
+};

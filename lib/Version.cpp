@@ -1,0 +1,5 @@
+#include "lib/Version.h"
+
+const char* ProgramVersion() {
+    return T860_VERSION;
+}

@@ -1,0 +1,130 @@
+// One run of the accuracy test: targets in turn, redo, and the desktop's
+// positions of each hold.
+
+#include <gtest/gtest.h>
+
+#include "Protocol/AccuracySession.h"
+
+namespace {
+
+constexpr int kWidth = 1000;
+constexpr int kHeight = 500;
+
+// Holds the controller's finger at (x, y) from t for holdMs, lifts, and
+// returns the time after the lift.
+uint32_t TouchAndHold(AccuracySession& session, double x, double y, uint32_t t,
+                      uint32_t holdMs = 300) {
+    session.OnControllerTouch(1, x, y, t);
+    for (uint32_t at = t + 10; at <= t + holdMs; at += 10) {
+        session.OnControllerTouch(2, x, y, at);
+    }
+    session.OnControllerTouch(3, x, y, t + holdMs + 10);
+    return t + holdMs + 100;
+}
+
+}  // namespace
+
+TEST(AccuracySession, GoesThroughTheTargetsAndFinishes) {
+    AccuracySession session;
+    session.Start(3, kWidth, kHeight, 200);
+    EXPECT_EQ(session.Phase(), AccuracyPhase::Touching);
+    EXPECT_DOUBLE_EQ(session.Sample(0).Target.X, 100);
+    EXPECT_DOUBLE_EQ(session.Sample(0).Target.Y, 50);
+    uint32_t t = 1000;
+    for (int i = 0; i < 9; ++i) {
+        ASSERT_EQ(session.CurrentTarget(), i);
+        const TargetSample& sample = session.Sample(i);
+        t = TouchAndHold(session, sample.Target.X + 4, sample.Target.Y - 3, t);
+    }
+    EXPECT_EQ(session.Phase(), AccuracyPhase::Finished);
+    EXPECT_TRUE(session.Sample(8).Taken);
+    EXPECT_DOUBLE_EQ(session.Sample(8).Controller.Mean.X, 904);
+    EXPECT_FALSE(session.Sample(8).Desktop);
+    // Touches after the end change nothing.
+    EXPECT_FALSE(session.OnControllerTouch(1, 5, 5, t));
+}
+
+TEST(AccuracySession, ALiftBeforeTheHoldDoesNotCountAndAMissingLiftTimesOut) {
+    AccuracySession session;
+    session.Start(3, kWidth, kHeight, 200);
+    EXPECT_TRUE(session.OnControllerTouch(1, 100, 50, 0));
+    EXPECT_TRUE(session.Holding());
+    session.OnControllerTouch(2, 100, 50, 100);
+    EXPECT_TRUE(session.OnControllerTouch(3, 100, 50, 150));
+    EXPECT_FALSE(session.Holding());
+    EXPECT_EQ(session.CurrentTarget(), 0);
+
+    session.OnControllerTouch(1, 100, 50, 1000);
+    for (uint32_t t = 1010; t <= 1200; t += 10) {
+        session.OnControllerTouch(2, 100, 50, t);
+    }
+    EXPECT_EQ(session.Phase(), AccuracyPhase::Lifting);
+    EXPECT_FALSE(session.OnTick(1300));
+    EXPECT_TRUE(session.OnTick(1200 + AccuracySession::kLiftTimeoutMs));
+    EXPECT_EQ(session.CurrentTarget(), 1);
+    EXPECT_TRUE(session.Sample(0).Taken);
+}
+
+TEST(AccuracySession, ARedoneTargetReplacesItsSampleAndStepBackForgetsOne) {
+    AccuracySession session;
+    session.Start(3, kWidth, kHeight, 200);
+    uint32_t t = 0;
+    for (int i = 0; i < 9; ++i) {
+        t = TouchAndHold(session, session.Sample(i).Target.X + 20, session.Sample(i).Target.Y, t);
+    }
+    session.Redo(4);
+    EXPECT_EQ(session.Phase(), AccuracyPhase::Touching);
+    EXPECT_FALSE(session.Sample(4).Taken);
+    EXPECT_TRUE(session.Sample(5).Taken);
+    t = TouchAndHold(session, 501, 250, t);
+    EXPECT_EQ(session.Phase(), AccuracyPhase::Finished);
+    EXPECT_DOUBLE_EQ(session.Sample(4).Controller.Mean.X, 501);
+    EXPECT_DOUBLE_EQ(session.Sample(3).Controller.Mean.X, 120);
+
+    session.Start(3, kWidth, kHeight, 200);
+    t = TouchAndHold(session, 100, 50, t);
+    t = TouchAndHold(session, 500, 50, t);
+    session.StepBack();
+    EXPECT_EQ(session.CurrentTarget(), 1);
+    EXPECT_FALSE(session.Sample(1).Taken);
+    EXPECT_TRUE(session.Sample(0).Taken);
+    session.Redo(99);  // not a target: nothing happens
+    EXPECT_EQ(session.CurrentTarget(), 1);
+}
+
+TEST(AccuracySession, TheDesktopPositionIsTheMeanDuringTheHoldOrTheStillFingersLast) {
+    AccuracySession session;
+    session.Start(3, kWidth, kHeight, 200);
+    // Points of the hold are averaged; one long before the touch is not its.
+    session.OnDesktopTouch(1, 1, 0);
+    session.OnControllerTouch(1, 100, 50, 1000);
+    session.OnDesktopTouch(110, 60, 1010);
+    session.OnDesktopTouch(112, 62, 1100);
+    for (uint32_t t = 1010; t <= 1200; t += 10) {
+        session.OnControllerTouch(2, 100, 50, t);
+    }
+    session.OnDesktopTouch(300, 300, 1250);  // after the hold: not needed
+    session.OnControllerTouch(3, 100, 50, 1260);
+    ASSERT_TRUE(session.Sample(0).Desktop);
+    EXPECT_DOUBLE_EQ(session.Sample(0).Desktop->X, 111);
+    EXPECT_DOUBLE_EQ(session.Sample(0).Desktop->Y, 61);
+
+    // A still finger: the desktop's only point came just before the
+    // controller's first packet.
+    session.OnDesktopTouch(505, 48, 1950);
+    TouchAndHold(session, 500, 50, 2000);
+    ASSERT_TRUE(session.Sample(1).Desktop);
+    EXPECT_DOUBLE_EQ(session.Sample(1).Desktop->X, 505);
+
+    // Many points: the ring keeps the newest.
+    session.OnControllerTouch(1, 900, 50, 3000);
+    for (int i = 0; i < 2000; ++i) {
+        session.OnDesktopTouch(i < 1400 ? 0 : 890, 55, 3000);
+    }
+    for (uint32_t t = 3010; t <= 3200; t += 10) {
+        session.OnControllerTouch(2, 900, 50, t);
+    }
+    session.OnControllerTouch(3, 900, 50, 3210);
+    ASSERT_TRUE(session.Sample(2).Desktop);
+    EXPECT_DOUBLE_EQ(session.Sample(2).Desktop->X, 890);
+}

@@ -1,0 +1,171 @@
+// The touch test window on a screen: it covers the whole screen so that a
+// touch is drawn under the finger, it stays there, and it has a way out that
+// needs no window manager. Run on the offscreen platform and, by its own ctest
+// entry, on a real X server without a window manager.
+
+#include <QCheckBox>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <bit>
+
+#include "Protocol/DeviceStatus.h"
+#include "T860Util/Dispatch.h"
+#include "tests/T860Util/AppFixture.h"
+
+namespace {
+
+constexpr float kMiddle = 32767.0f / 2;
+const QColor kDownGreen(0, 128, 0);
+
+Report64 XDown(float x, float y) {
+    Report64 report = Report({'X', 13, 1});
+    for (auto [at, value] : {std::pair{3, x}, std::pair{7, y}}) {
+        const uint32_t bits = std::bit_cast<uint32_t>(value);
+        for (int i = 0; i < 4; ++i) {
+            report[static_cast<size_t>(at + i)] = static_cast<uint8_t>(bits >> (24 - 8 * i));
+        }
+    }
+    return report;
+}
+
+class TouchTestScreen : public AppFixture {
+protected:
+    void SetUp() override {
+        AppFixture::SetUp();
+        CreateWindows();
+    }
+
+    static QRect ScreenBounds() { return QGuiApplication::primaryScreen()->geometry(); }
+
+    bool Covers(const QRect& screen) const {
+        return xtest_->isVisible() && xtest_->frameGeometry() == screen &&
+               xtest_->geometry() == screen;
+    }
+    bool CoversTheScreen() const { return Covers(ScreenBounds()); }
+
+    void OpenXTest(const QRect& screen = ScreenBounds()) {
+        main_->btnXMultiTest->click();
+        ASSERT_TRUE(PumpUntil([&] { return Covers(screen); }))
+            << "at " << xtest_->frameGeometry().x() << "," << xtest_->frameGeometry().y() << " "
+            << xtest_->frameGeometry().width() << "x" << xtest_->frameGeometry().height();
+        ASSERT_TRUE(PumpUntil([this] { return controller_->ReportMode() == 2; }));
+    }
+
+    // What the screen shows at a point: read back from the X server where
+    // there is one, else what the window paints there.
+    static QColor ShownAt(const QWidget* window, QPoint global) {
+        if (QGuiApplication::platformName() == "xcb") {
+            QScreen* screen = QGuiApplication::screenAt(global);
+            const QImage shot = screen
+                                    ->grabWindow(0, global.x() - screen->geometry().x(),
+                                                 global.y() - screen->geometry().y(), 1, 1)
+                                    .toImage();
+            return shot.isNull() ? QColor() : shot.pixelColor(0, 0);
+        }
+        const QImage painted = const_cast<QWidget*>(window)->grab().toImage();
+        return painted.pixelColor(window->mapFromGlobal(global));
+    }
+
+    bool ShowsDownTouchInTheMiddleOf(const QRect& screen) const {
+        return ShownAt(xtest_.get(), screen.center()) == kDownGreen;
+    }
+    bool ShowsDownTouchAtTheScreensMiddle() const {
+        return ShowsDownTouchInTheMiddleOf(ScreenBounds());
+    }
+
+    size_t RestoresSent() const {
+        size_t restores = 0;
+        for (const Report65& report : recorder_->Sent(6)) {
+            restores += Hex(report, 4) == "06 43 03 36" ? 1 : 0;
+        }
+        return restores;
+    }
+};
+
+TEST_F(TouchTestScreen, XMultiTestCoversTheScreenAndDrawsTheMiddleTouchInItsMiddle) {
+    OpenXTest();
+    OnChannel6Report(0, XDown(kMiddle, kMiddle).data(), 64);
+    EXPECT_TRUE(PumpUntil([this] { return ShowsDownTouchAtTheScreensMiddle(); }));
+    xtest_->close();
+}
+
+// Run by its own ctest entry on two offscreen screens; one screen has nothing to choose.
+TEST_F(TouchTestScreen, OpensOnTheScreenUnderThePointer) {
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (screens.size() < 2) {
+        GTEST_SKIP() << "one screen";
+    }
+    const QRect second = screens[1]->geometry();
+    QCursor::setPos(second.center());
+    OpenXTest(second);
+    OnChannel6Report(0, XDown(kMiddle, kMiddle).data(), 64);
+    EXPECT_TRUE(PumpUntil([&] { return ShowsDownTouchInTheMiddleOf(second); }));
+    xtest_->close();
+    QCursor::setPos(ScreenBounds().center());
+}
+
+TEST_F(TouchTestScreen, MovedOrResizedByOthersItGoesBackOverTheScreen) {
+    OpenXTest();
+    // As a window manager would place it: smaller, off the corner, not full screen.
+    xtest_->setWindowState(Qt::WindowNoState);
+    xtest_->setGeometry(ScreenBounds().x() + 100, ScreenBounds().y() + 80, 400, 300);
+    ASSERT_TRUE(PumpUntil([this] { return CoversTheScreen() && xtest_->isFullScreen(); }));
+    OnChannel6Report(0, XDown(kMiddle, kMiddle).data(), 64);
+    EXPECT_TRUE(PumpUntil([this] { return ShowsDownTouchAtTheScreensMiddle(); }))
+        << "touches scaled to the window as it is now";
+    xtest_->close();
+}
+
+TEST_F(TouchTestScreen, AltF4ClosesOnceAndRestoresTheSavedMode) {
+    OnChannel6Report(0, Report({'C', 3, 0x36, 0x00, 0x05}).data(), 64);
+    OpenXTest();
+    recorder_->Clear();
+    QTest::keyClick(xtest_->focusWidget(), Qt::Key_F4, Qt::AltModifier);
+    EXPECT_FALSE(xtest_->isVisible());
+    ASSERT_TRUE(PumpUntil([this] { return RestoresSent() == 1; }));
+    EXPECT_EQ(Hex(recorder_->Sent(6).back(), 6), "06 43 03 36 00 05");
+    // A window manager that acts on the same Alt+F4 closes the window again.
+    xtest_->close();
+    Pump(100);
+    EXPECT_EQ(RestoresSent(), 1u);
+}
+
+TEST_F(TouchTestScreen, EveryCharacterKeyClearsTheWindowOtherKeysDoNot) {
+    OpenXTest();
+    struct Key {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        const char* text;  // as the platform hands it over
+        bool clears;
+    };
+    const Key keys[] = {
+        {Qt::Key_Right, Qt::NoModifier, "", false},
+        {Qt::Key_F5, Qt::NoModifier, "", false},
+        {Qt::Key_Shift, Qt::ShiftModifier, "", false},
+        {Qt::Key_Alt, Qt::AltModifier, "", false},
+        {Qt::Key_Q, Qt::NoModifier, "q", true},
+        {Qt::Key_Return, Qt::NoModifier, "\r", true},
+        {Qt::Key_Escape, Qt::NoModifier, "\x1b", true},
+        {Qt::Key_Backspace, Qt::NoModifier, "\b", true},
+        {Qt::Key_A, Qt::ControlModifier, "\x01", true},
+        {Qt::Key_A, Qt::ControlModifier, "", true},
+    };
+    const QPoint middle(xtest_->width() / 2, xtest_->height() / 2);
+    for (const Key& key : keys) {
+        OnChannel6Report(0, XDown(kMiddle, kMiddle).data(), 64);
+        ASSERT_EQ(xtest_->CanvasSnapshot().pixelColor(middle), kDownGreen);
+        QKeyEvent press(QEvent::KeyPress, key.key, key.modifiers, QString::fromLatin1(key.text));
+        QCoreApplication::sendEvent(xtest_->focusWidget(), &press);
+        EXPECT_EQ(xtest_->CanvasSnapshot().pixelColor(middle) != kDownGreen, key.clears)
+            << "key " << key.key << " with text of " << std::string(key.text).size() << " chars";
+    }
+    EXPECT_TRUE(xtest_->isVisible());
+    xtest_->close();
+}
+
+}  // namespace
