@@ -70,8 +70,9 @@ TEST_F(ScopeWindow, RequestsOnlyWhileVisibleInTheSelectedOrder) {
 }
 
 TEST_F(ScopeWindow, AMinimisedWindowNeitherAsksForNorTakesProfiles) {
-    const uint8_t reply[64] = {'G', 7, 0, 0, 49, 0, 0, 0x01, 0x23};  // pixel 0 of camera 1
-    controller_->DropReplies(true);                                  // only this reply arrives
+    // Pixel 0 of camera 1; the controller's own replies are dropped.
+    const uint8_t reply[64] = {'G', 7, 0, 0, 49, 0, 0, 0x01, 0x23};
+    controller_->DropReplies(true);
     scope_->show();
     scope_->setWindowState(Qt::WindowMinimized);
     Pump(20);
