@@ -23,6 +23,15 @@ TChart::TChart(QWidget* parent) : QWidget(parent), backColour_(palette().color(Q
 
 TChart::~TChart() = default;
 
+int TChart::IndexOf(const TChartSeries* series) const {
+    for (int i = 0; i < SeriesCount(); ++i) {
+        if (series_[static_cast<size_t>(i)].get() == series) {
+            return i;
+        }
+    }
+    return -1;
+}
+
 void TChart::SetBackColour(const QColor& colour) {
     backColour_ = colour;
     RequestRepaint();

@@ -14,6 +14,7 @@
 #include <QBrush>
 #include <QColor>
 #include <QWidget>
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -52,7 +53,19 @@ public:
         RequestRepaint();
         return added;
     }
+    // The same, drawn before the series now at index (behind it and all after).
+    template <class Series>
+    Series* InsertSeries(int index) {
+        auto series = std::make_unique<Series>(*this);
+        Series* added = series.get();
+        const int at = std::clamp(index, 0, SeriesCount());
+        series_.insert(series_.begin() + at, std::move(series));
+        RequestRepaint();
+        return added;
+    }
     int SeriesCount() const { return static_cast<int>(series_.size()); }
+    // The index of a series of this chart, or -1.
+    int IndexOf(const TChartSeries* series) const;
     TChartSeries* Series(int index) const { return series_.at(index).get(); }
 
     // Any thread.

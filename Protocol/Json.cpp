@@ -219,6 +219,10 @@ private:
 
     void SkipSpace() {
         while (!AtEnd() && (Peek() == ' ' || Peek() == '\t' || Peek() == '\n' || Peek() == '\r')) {
+            if (Peek() == '\n') {
+                ++line_;
+                lineStart_ = at_ + 1;
+            }
             ++at_;
         }
     }
@@ -231,7 +235,16 @@ private:
         return true;
     }
 
+    // Line feeds stand only between tokens, so the position is counted there.
     bool ParseValue(JsonValue& value, int depth) {
+        const auto line = static_cast<uint32_t>(line_);
+        const auto column = static_cast<uint32_t>(at_ - lineStart_ + 1);
+        const bool parsed = ParseValueHere(value, depth);
+        value.SetPosition(line, column);
+        return parsed;
+    }
+
+    bool ParseValueHere(JsonValue& value, int depth) {
         if (depth > kMaxJsonDepth) {
             return Fail("nested too deeply");
         }
@@ -467,6 +480,8 @@ private:
 
     std::string_view text_;
     size_t at_ = 0;
+    size_t line_ = 1;
+    size_t lineStart_ = 0;
     std::string error_;
 };
 
@@ -528,6 +543,18 @@ const JsonValue* JsonValue::Find(std::string_view key) const {
         }
     }
     return nullptr;
+}
+
+std::string JsonValue::Where() const {
+    if (line_ == 0) {
+        return {};
+    }
+    return "line " + std::to_string(line_) + ", column " + std::to_string(column_);
+}
+
+void JsonValue::SetPosition(uint32_t line, uint32_t column) {
+    line_ = line;
+    column_ = column;
 }
 
 std::string FormatJsonNumber(double value) {

@@ -45,6 +45,12 @@ public:
     // The member's value, or null when absent or this is not an object.
     const JsonValue* Find(std::string_view key) const;
 
+    // Where a parsed value starts: "line L, column C" (columns count bytes), so
+    // that a reader can say where a well-formed file holds a wrong value. Empty
+    // for a value that was not parsed.
+    std::string Where() const;
+    void SetPosition(uint32_t line, uint32_t column);
+
 private:
     Kind kind_ = Kind::Null;
     bool bool_ = false;
@@ -52,6 +58,8 @@ private:
     std::string string_;
     std::vector<JsonValue> items_;
     std::vector<Member> members_;
+    uint32_t line_ = 0;
+    uint32_t column_ = 0;
 };
 
 // Indented by two spaces per level, ending with a line feed. A number that is

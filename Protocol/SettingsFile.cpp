@@ -136,6 +136,24 @@ bool IdFromJson(const JsonValue* json, uint8_t& id) {
     return true;
 }
 
+std::string IndentedLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += "  " + line + "\n";
+    }
+    return text;
+}
+
+JsonValue StringArray(const std::vector<std::string>& lines) {
+    JsonValue array = JsonValue::Array();
+    for (const std::string& line : lines) {
+        array.Append(JsonValue::String(line));
+    }
+    return array;
+}
+
+}  // namespace
+
 bool SettingFromJson(const JsonValue& json, SavedSetting& setting, std::string& error) {
     if (!json.IsObject()) {
         error = "a setting must be an object";
@@ -170,8 +188,8 @@ bool SettingFromJson(const JsonValue& json, SavedSetting& setting, std::string& 
     return ValueFromJson(*value, setting.typeCode, setting.value, error);
 }
 
-bool ChannelFromJson(const JsonValue& root, const char* key, bool& present,
-                     std::vector<SavedSetting>& settings, std::string& error) {
+bool SettingsListFromJson(const JsonValue& root, const char* key, bool& present,
+                          std::vector<SavedSetting>& settings, std::string& error) {
     const JsonValue* list = root.Find(key);
     present = list != nullptr;
     if (list == nullptr) {
@@ -184,7 +202,8 @@ bool ChannelFromJson(const JsonValue& root, const char* key, bool& present,
     for (size_t i = 0; i < list->Items().size(); ++i) {
         SavedSetting setting;
         if (!SettingFromJson(list->Items()[i], setting, error)) {
-            error = std::string(key) + " setting " + std::to_string(i + 1) + ": " + error;
+            error = list->Items()[i].Where() + ": " + key + " setting " + std::to_string(i + 1) +
+                    ": " + error;
             return false;
         }
         settings.push_back(std::move(setting));
@@ -202,29 +221,11 @@ bool HexIdFromJson(const JsonValue* json, uint16_t& id) {
     return ec == std::errc() && end == text.data() + text.size();
 }
 
-std::string HexId(uint16_t id) {
+std::string HexIdText(uint16_t id) {
     char text[8];
     std::snprintf(text, sizeof text, "%04X", id);
     return text;
 }
-
-std::string IndentedLines(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines) {
-        text += "  " + line + "\n";
-    }
-    return text;
-}
-
-JsonValue StringArray(const std::vector<std::string>& lines) {
-    JsonValue array = JsonValue::Array();
-    for (const std::string& line : lines) {
-        array.Append(JsonValue::String(line));
-    }
-    return array;
-}
-
-}  // namespace
 
 std::vector<SavedSetting> ListBlockSettings(const uint8_t (&settingsData)[kSettingsDataSize]) {
     std::vector<SavedSetting> settings;
@@ -300,8 +301,8 @@ std::string WriteSettingsFile(const SettingsFileContent& content) {
     JsonValue root = JsonValue::Object();
     root.Set("format", JsonValue::String(kSettingsFileFormat));
     root.Set("version", JsonValue::Number(kSettingsFileVersion));
-    root.Set("vendorId", JsonValue::String(HexId(content.vendor)));
-    root.Set("productId", JsonValue::String(HexId(content.product)));
+    root.Set("vendorId", JsonValue::String(HexIdText(content.vendor)));
+    root.Set("productId", JsonValue::String(HexIdText(content.product)));
     const auto addChannel = [&](const char* key, bool present,
                                 const std::vector<SavedSetting>& settings) {
         if (!present) {
@@ -341,8 +342,8 @@ bool ParseSettingsFile(std::string_view text, SettingsFileContent& content, std:
         error = "\"vendorId\" and \"productId\" must be hexadecimal strings of up to 4 digits";
         return false;
     }
-    if (!ChannelFromJson(root, "channel0", parsed.hasChannel0, parsed.channel0, error) ||
-        !ChannelFromJson(root, "channel6", parsed.hasChannel6, parsed.channel6, error)) {
+    if (!SettingsListFromJson(root, "channel0", parsed.hasChannel0, parsed.channel0, error) ||
+        !SettingsListFromJson(root, "channel6", parsed.hasChannel6, parsed.channel6, error)) {
         return false;
     }
     if (!parsed.hasChannel0 && !parsed.hasChannel6) {

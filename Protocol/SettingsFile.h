@@ -47,6 +47,16 @@ std::string FormatSettingValue(uint8_t typeCode, const uint8_t* value);
 JsonValue SettingValueJson(uint8_t typeCode, const uint8_t* value);
 JsonValue SettingJson(const SavedSetting& setting);
 
+// Readers of the parts that other files share with the settings file; each
+// says what is wrong in error.
+bool SettingFromJson(const JsonValue& json, SavedSetting& setting, std::string& error);
+// The array root[key] of settings; present tells whether it is there at all.
+bool SettingsListFromJson(const JsonValue& root, const char* key, bool& present,
+                          std::vector<SavedSetting>& settings, std::string& error);
+// Vendor and product ids as "2F7A".
+std::string HexIdText(uint16_t id);
+bool HexIdFromJson(const JsonValue* json, uint16_t& id);
+
 std::string WriteSettingsFile(const SettingsFileContent& content);
 // Strict: every setting must carry group, name, parentId, childId, type and a
 // value that fits its type. False with a message and content untouched.

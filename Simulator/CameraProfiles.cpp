@@ -70,6 +70,24 @@ int CameraProfiles::Noise(int range) {
     return static_cast<int>(noise_ % static_cast<uint32_t>(2 * range + 1)) - range;
 }
 
+void CameraProfiles::ChangeRow(int camera, ScopeKind kind, size_t first, size_t last, double scale,
+                               double offset) {
+    if (changeCount_ < kMaxRowChanges) {
+        changes_[changeCount_++] = {camera, kind, first, last, scale, offset};
+    }
+}
+
+double CameraProfiles::Changed(int camera, ScopeKind kind, size_t pixel, double value) const {
+    for (size_t i = 0; i < changeCount_; ++i) {
+        const RowChange& change = changes_[i];
+        if (change.camera == camera && change.kind == kind && pixel >= change.first &&
+            pixel <= change.last) {
+            value = value * change.scale + change.offset;
+        }
+    }
+    return value;
+}
+
 bool CameraProfiles::Prepare(uint8_t code, double seconds, const TouchFrame& fingers) {
     int camera;
     ScopeKind kind;
@@ -101,7 +119,7 @@ bool CameraProfiles::Prepare(uint8_t code, double seconds, const TouchFrame& fin
                 value = 0.55 * (litBase - ambientBase) + 20.0;
                 break;
         }
-        values_[p] = static_cast<int16_t>(std::lround(value));
+        values_[p] = static_cast<int16_t>(std::lround(Changed(camera, kind, p, value)));
     }
     return true;
 }

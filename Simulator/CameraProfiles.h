@@ -31,11 +31,31 @@ public:
     // stride through the row, so the pixels never arrive simply in order.
     void EncodeReport(size_t sent, uint8_t* data) const;
 
+    // A change to one row of one camera from now on: pixels first..last of it
+    // become value * scale + offset (dust shading part of a lit row, stronger
+    // ambient light raising a whole ambient row). Only that row changes. At
+    // most kMaxRowChanges are kept; later ones are ignored.
+    static constexpr size_t kMaxRowChanges = 8;
+    void ChangeRow(int camera, ScopeKind kind, size_t first, size_t last, double scale,
+                   double offset);
+
 private:
+    struct RowChange {
+        int camera;
+        ScopeKind kind;
+        size_t first;
+        size_t last;
+        double scale;
+        double offset;
+    };
+
     int Noise(int range);
+    double Changed(int camera, ScopeKind kind, size_t pixel, double value) const;
 
     int16_t values_[kScopePixels] = {};
     uint8_t code_ = 0;
     uint32_t answers_ = 0;
     uint32_t noise_ = 0x2545F491u;
+    RowChange changes_[kMaxRowChanges] = {};
+    size_t changeCount_ = 0;
 };

@@ -157,6 +157,12 @@ void VirtualController::RefuseReportModeBits(uint16_t mask) {
     refusedModeBits_ = mask;
 }
 
+void VirtualController::ChangeCameraRow(int camera, ScopeKind kind, size_t first, size_t last,
+                                        double scale, double offset) {
+    std::lock_guard<std::mutex> guard(lock_);
+    profiles_.ChangeRow(camera, kind, first, last, scale, offset);
+}
+
 void VirtualController::InjectReport(int channel, const uint8_t* data, size_t length) {
     const ChannelRecord* record = RecordOf(channel);
     if (record == nullptr || record == &stats_ || data == nullptr) {

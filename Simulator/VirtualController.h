@@ -84,6 +84,9 @@ public:
     // Report mode bits the controller will not take: a set answers (and keeps)
     // the value without them.
     void RefuseReportModeBits(uint16_t mask);
+    // Changes one camera's row of one kind from now on (CameraProfiles::ChangeRow).
+    void ChangeCameraRow(int camera, ScopeKind kind, size_t first, size_t last, double scale,
+                         double offset);
     // The accuracy test's technician takes over the touch packets from now;
     // after the script's end no touches come until StopTechnician gives the
     // packets back to the scripted fingers.

@@ -3,6 +3,8 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFile>
+#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QRadioButton>
@@ -10,6 +12,7 @@
 #include <cstdio>
 
 #include "Protocol/Protocolutils.h"
+#include "Protocol/WholeFile.h"
 #include "T860Util/Application.h"
 #include "T860Util/UiSeam.h"
 
@@ -68,6 +71,11 @@ TfrmScope::TfrmScope(QWidget* mainWindow) : mainWindow_(mainWindow) {
         connect(chart, &QWidget::customContextMenuRequested, this, [this, chart](QPoint at) {
             QMenu menu;
             menu.addAction("Export to CSV…", this, &TfrmScope::ExportCurves);
+            menu.addSeparator();
+            menu.addAction("Load Reference…", this, &TfrmScope::LoadReferenceClick);
+            menu.addAction("Clear Reference", this, &TfrmScope::ClearReferenceClick)
+                ->setEnabled(Reference.IsLoaded());
+            menu.addAction("Save Baseline…", this, &TfrmScope::SaveBaselineClick);
             menu.exec(chart->mapToGlobal(at));
         });
     }
@@ -92,7 +100,7 @@ ScopeSelection TfrmScope::Selection() const {
 }
 
 void TfrmScope::tmrScopeTimer() {
-    if (IsOnScreen()) {
+    if (IsOnScreen() && !RecordingBaseline) {
         RequestNextScopeChannel(Selection());
     }
 }
@@ -108,8 +116,20 @@ void TfrmScope::HandleScopeData(const uint8_t* report, int32_t length) {
     if (data.count <= 0) {
         return;  // a count of 0 would mean "every pixel" to the line
     }
+    {
+        std::lock_guard<std::mutex> guard(divertLock_);
+        if (diverted_ != nullptr) {
+            diverted_->Store(data);
+            return;
+        }
+    }
     Chart.Lines[ScopeChannelToLine(data.code)]->SetValues(data.firstPixel, data.values, data.count,
                                                           true);
+}
+
+void TfrmScope::DivertScopeData(TBaselineScans* scans) {
+    std::lock_guard<std::mutex> guard(divertLock_);
+    diverted_ = scans;
 }
 
 void TfrmScope::ControlClick() {
@@ -120,6 +140,7 @@ void TfrmScope::ControlClick() {
     Chart.Lines[kCameraLine2]->Series->SetLinePenVisible(cam2);
     Chart.Lines[kTriggerLine1]->Series->SetLinePenVisible(cam1 && trigger);
     Chart.Lines[kTriggerLine2]->Series->SetLinePenVisible(cam2 && trigger);
+    Reference.Show(Selection());
     if (TChart* chart = Chart.ChartControl) {
         chart->RequestRepaint();
     }
@@ -209,4 +230,28 @@ void TfrmScope::ExportCurves() {
     if (!written) {
         ShowMessage(this, "Could not write " + *path + ".", "Scope");
     }
+}
+
+void TfrmScope::LoadReferenceClick() {
+    QFileDialog dialog(this, "Load Reference", QString(), "Baseline files (*.json)");
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (ExecModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return;
+    }
+    const QString path = dialog.selectedFiles().first();
+    std::string text;
+    std::string error;
+    BaselineContent baseline;
+    if (!ReadWholeTextFile(QFile::encodeName(path).toStdString(), text, error) ||
+        !ParseBaselineFile(text, baseline, error)) {
+        ShowMessageBox({path + ": " + QString::fromStdString(error), "Load Reference",
+                        MessageButtons::Ok, MessageIcon::Error, this});
+        return;
+    }
+    Reference.Load(baseline, Selection());
+}
+
+void TfrmScope::ClearReferenceClick() {
+    Reference.Clear();
 }

@@ -7,10 +7,13 @@
 #include <QWidget>
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string>
 
+#include "Protocol/BaselineScans.h"
 #include "Protocol/ScopeChannels.h"
 #include "T860Util/Camchart.h"
+#include "T860Util/ScopeReference.h"
 
 class QCheckBox;
 class QRadioButton;
@@ -35,6 +38,12 @@ public:
     // trigger's value (cameras 3 and 4 only when they hold data).
     std::string CurvesCsv() const;
     void ExportCurves();
+    // The context menu's "Load Reference…" and "Clear Reference": a baseline
+    // file's profiles drawn behind the live curves.
+    void LoadReferenceClick();
+    void ClearReferenceClick();
+    // "Save Baseline…": the unit as it is now to a baseline file.
+    void SaveBaselineClick();
 
     QWidget* Panel2;
     QCheckBox* cbCam1;
@@ -49,7 +58,14 @@ public:
     // channel 6's read thread.
     std::atomic<bool> TakesData{false};
     TCamChart Chart;
+    TScopeReference Reference{Chart};
     bool ScopeOnlyMode = false;
+    // While a baseline is recorded the timer asks for nothing and channel 6's
+    // settings blocks are taken. Read on the read thread.
+    std::atomic<bool> RecordingBaseline{false};
+    // Camera data go to these scans instead of the curves; null gives them
+    // back to the curves, and once it returns no report touches the old scans.
+    void DivertScopeData(TBaselineScans* scans);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -61,8 +77,17 @@ private:
     bool IsOnScreen() const;
     ScopeSelection Selection() const;
     bool LineHoldsData(int line) const;
+    // ScopeBaseline.cpp: each says why it failed in error.
+    bool RecordBaseline(BaselineContent& content, std::string& error);
+    bool FetchSettingsBlocks(std::string& error);
+    bool ScanProfiles(TBaselineScans& scans, std::string& error);
+    // Handles events until done() or the time-out; false on the time-out.
+    template <typename Done>
+    bool WaitFor(Done done, int timeoutMs);
 
     QWidget* mainWindow_;
+    std::mutex divertLock_;  // held while a report is stored into diverted_
+    TBaselineScans* diverted_ = nullptr;
 };
 
 // Created once at start-up; null while it does not exist.

@@ -66,6 +66,7 @@ void TakeBlock(int32_t, int32_t channelNumber) {
         return;
     }
     PointIntoBlock(channel);
+    ++channel.blocks;
     ReloadTree(channel);
 }
 

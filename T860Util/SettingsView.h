@@ -47,6 +47,8 @@ struct TSettingsChannel {
     uint8_t shownData[kSettingsDataSize] = {};
     // Echoes applied, by descriptor position: a load waits for its setting's.
     uint32_t echoes[kSettingsEchoPositions] = {};
+    // Blocks taken: whoever asked for a fresh block waits for this to change.
+    uint32_t blocks = 0;
 
     // The read thread's side. The lock is held from a report's arrival until
     // its hand-over has run, so two read threads of one channel (one outliving

@@ -38,7 +38,8 @@ void ShowAccuracyTest() {
 void HandSettingsReport(int channel, const uint8_t* data, int32_t length) {
     if (channel == 0) {
         OnSettingsReport(SettingsChannel0, data, length);
-    } else if (channel == 6 && SettingsViewShowing()) {
+    } else if (channel == 6 &&
+               (SettingsViewShowing() || (frmScope != nullptr && frmScope->RecordingBaseline))) {
         OnSettingsReport(SettingsChannel6, data, length);
     }
 }

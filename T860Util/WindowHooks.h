@@ -11,8 +11,9 @@ void ShowScope();
 // Opens the accuracy test full screen.
 void ShowAccuracyTest();
 
-// Settings block reports ("N", "S") of channel 0 or 6; the settings view
-// takes channel 6's only while it is visible, channel 0's always.
+// Settings block reports ("N", "S") of channel 0 or 6; channel 6's are taken
+// only while the settings view is visible or the scope records a baseline,
+// channel 0's always.
 void HandSettingsReport(int channel, const uint8_t* data, int32_t length);
 // Camera data ("G"), taken while the scope window is visible.
 void HandScopeReport(const uint8_t* data, int32_t length);

@@ -30,6 +30,7 @@ const std::map<std::string, CommandFunction> kCommands = {
     {"scope", ScopeCommand},
     {"perf-stats", PerfStatsCommand},
     {"report", ReportCommand},
+    {"baseline", BaselineCommand},
     {"doctor", DoctorCommand},
 };
 

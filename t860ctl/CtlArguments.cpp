@@ -24,10 +24,12 @@ const char kCtlUsage[] =
     "  log-packets FILE [--seconds N]\n"
     "  scope CODE [--csv]\n"
     "  perf-stats\n"
-    "  report FILE [--accuracy RESULT.json]\n"
+    "  report FILE [--accuracy RESULT.json] [--baseline FILE]\n"
+    "  baseline save FILE [--note TEXT] [--scans N]\n"
+    "  baseline compare FILE [--scans N]\n"
     "  doctor\n"
     "Exit codes: 0 success, 1 refused or file error, 2 usage error, 3 no controller,\n"
-    "4 the controller did not answer in time.\n";
+    "4 the controller did not answer in time, 5 the unit differs from its baseline.\n";
 
 namespace {
 

@@ -13,6 +13,7 @@ constexpr int kExitFailed = 1;        // the controller refused, or a file could
 constexpr int kExitUsage = 2;         // the command line is wrong
 constexpr int kExitNoController = 3;  // no controller with the identity
 constexpr int kExitNoAnswer = 4;      // the controller did not answer in time
+constexpr int kExitDiffers = 5;       // the unit differs from its baseline
 
 constexpr uint32_t kDefaultTimeoutMs = 1000;
 

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "Protocol/BaselineCompare.h"
 #include "t860ctl/CtlArguments.h"
 #include "t860ctl/CtlOutput.h"
 #include "t860ctl/CtlSession.h"
@@ -46,6 +47,7 @@ void LogPacketsCommand(CommandWords& words, CtlRun& run);
 void ScopeCommand(CommandWords& words, CtlRun& run);
 void PerfStatsCommand(CommandWords& words, CtlRun& run);
 void ReportCommand(CommandWords& words, CtlRun& run);
+void BaselineCommand(CommandWords& words, CtlRun& run);
 
 // The sections that both their commands and the service report show; each
 // throws CtlFailure when the controller does not answer.
@@ -58,3 +60,10 @@ CtlFields GatherPerfStats(CtlRun& run);
 // Every setting of the channel as a table, or as JSON.
 std::string SettingsTable(int channel, const uint8_t (&settingsData)[kSettingsDataSize]);
 void FetchSettingsOrFail(CtlRun& run, int channel, uint8_t (&settingsData)[kSettingsDataSize]);
+
+// The unit as it is now, recorded as a baseline is, each profile taken from
+// that many scans.
+BaselineContent RecordBaseline(CtlRun& run, int scans, const std::string& note);
+// A baseline file, strictly read; throws CtlFailure (file error) otherwise.
+BaselineContent ReadBaselineOrFail(const std::string& path);
+BaselineComparison CompareWithNow(CtlRun& run, const BaselineContent& then, int scans);

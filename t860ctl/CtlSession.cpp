@@ -139,7 +139,7 @@ CtlSession::WriteResult CtlSession::WriteSetting(int channel, int position, uint
     return echoed ? WriteResult::Echoed : WriteResult::NoEcho;
 }
 
-bool CtlSession::CaptureScope(uint8_t code, ScopeProfile& profile) {
+bool CtlSession::CaptureScope(uint8_t code, ScopeProfile& profile, int completePixels) {
     {
         std::lock_guard<std::mutex> guard(lock_);
         profile = ScopeProfile{};
@@ -151,7 +151,11 @@ bool CtlSession::CaptureScope(uint8_t code, ScopeProfile& profile) {
     bool received = WaitForChange([&] { return scopeReports_; }, 0);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs_);
     std::unique_lock<std::mutex> guard(lock_);
-    while (received && std::chrono::steady_clock::now() < deadline) {
+    const auto complete = [&] {
+        return completePixels > 0 && profile.pixelCount >= completePixels &&
+               profile.presentCount >= completePixels;
+    };
+    while (received && !complete() && std::chrono::steady_clock::now() < deadline) {
         const uint32_t seen = scopeReports_;
         if (!changed_.wait_for(guard, std::chrono::milliseconds(kScopeQuietMs),
                                [&] { return scopeReports_ != seen; })) {
@@ -244,6 +248,7 @@ void CtlSession::OnChannel6Report(const uint8_t* data, int32_t length) {
                 const int pixel = camera.firstPixel + i;
                 if (pixel < kMaxScopePixels) {
                     scopeProfile_->values[pixel] = camera.values[i];
+                    scopeProfile_->presentCount += scopeProfile_->present[pixel] ? 0 : 1;
                     scopeProfile_->present[pixel] = true;
                     scopeProfile_->pixelCount = std::max(scopeProfile_->pixelCount, pixel + 1);
                 }

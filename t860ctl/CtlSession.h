@@ -22,7 +22,8 @@ constexpr int kMaxScopePixels = 1023;
 struct ScopeProfile {
     int16_t values[kMaxScopePixels] = {};
     bool present[kMaxScopePixels] = {};
-    int pixelCount = 0;  // one past the highest pixel received
+    int pixelCount = 0;    // one past the highest pixel received
+    int presentCount = 0;  // pixels received
 };
 
 class CtlSession {
@@ -62,8 +63,10 @@ public:
     WriteResult WriteSetting(int channel, int position, uint8_t typeCode, const uint8_t* value,
                              uint8_t (&settingsData)[kSettingsDataSize]);
 
-    // One profile: false when no camera data came in time.
-    bool CaptureScope(uint8_t code, ScopeProfile& profile);
+    // One profile: false when no camera data came in time. It is complete once
+    // pixels 0..completePixels-1 have arrived, or (completePixels 0) once no
+    // piece came for a while.
+    bool CaptureScope(uint8_t code, ScopeProfile& profile, int completePixels = 0);
 
     // Logs X packets to the file for the time given; false when the file cannot
     // be opened. packets receives how many were logged.

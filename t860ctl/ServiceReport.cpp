@@ -100,9 +100,13 @@ std::string AccuracySection(const std::string& path) {
 }  // namespace
 
 void ReportCommand(CommandWords& words, CtlRun& run) {
-    const std::string path = words.RequireOperand("FILE");
     const std::optional<std::string> accuracy = words.TakeOption("--accuracy");
+    const std::optional<std::string> baselinePath = words.TakeOption("--baseline");
+    const std::string path = words.RequireOperand("FILE");
     words.RequireEnd();
+    // A baseline that cannot be read ends the run before the controller is asked.
+    const std::optional<BaselineContent> baseline =
+        baselinePath ? std::optional(ReadBaselineOrFail(*baselinePath)) : std::nullopt;
     uint16_t vendor;
     uint16_t product;
     GetDeviceIdentity(vendor, product);
@@ -128,6 +132,12 @@ void ReportCommand(CommandWords& words, CtlRun& run) {
     if (accuracy) {
         report.Heading("Accuracy test");
         report.Add([&] { return AccuracySection(*accuracy); });
+    }
+    if (baseline) {
+        report.Heading("Changes since the baseline");
+        report.Add([&] {
+            return FormatComparison(CompareWithNow(run, *baseline, baseline->scans), *baseline);
+        });
     }
     report.Heading("Trace, last lines of this run");
     const std::vector<std::string> traceLines = run.Trace().Lines();

@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Simulator/VirtualController.h"
@@ -45,6 +48,23 @@ protected:
 
     static void WriteAll(const std::string& path, const std::string& text) {
         std::ofstream(path, std::ios::binary) << text;
+    }
+
+    // Changes one setting on the controller as another program would, and
+    // waits until the controller's worker has taken it.
+    void ChangeOnController(int channel, int position, uint8_t typeCode,
+                            std::initializer_list<uint8_t> value) {
+        const std::vector<uint8_t> before = controller.SettingsBlockBytes(channel);
+        uint8_t report[platform::hid::kReportSize] = {
+            static_cast<uint8_t>(channel), 'S', 's', 0, static_cast<uint8_t>(position), typeCode};
+        std::copy(value.begin(), value.end(), report + 7);
+        controller.OnOutputReport(controller.CollectionOf(channel), report, sizeof report);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (controller.SettingsBlockBytes(channel) == before &&
+               std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        ASSERT_NE(controller.SettingsBlockBytes(channel), before);
     }
 
     uint32_t OutputReports() const {
