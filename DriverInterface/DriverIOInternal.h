@@ -99,3 +99,6 @@ void StartWriteThread(WriteThreadContext& wtc, ReadThreadContext& rc, ThreadFunc
 void HidWriteThreadFunc(ThreadContext& tc, std::shared_ptr<ThreadRun> run);
 int32_t AddToReportQueue(ReportQueue& rq, const uint8_t* data, int32_t length);
 uint32_t HidWrite(HidHandle device, const uint8_t* report);
+// The write side's first-time-only traces may be written again: for tests,
+// which cannot know what an earlier test of their process used up.
+void RearmWriteBugTraces();

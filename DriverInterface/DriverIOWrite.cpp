@@ -46,10 +46,10 @@ void WithdrawQueueObjects(ReportQueue& rq, const std::shared_ptr<platform::Mutex
     }
 }
 
-// Sends everything queued; called with the queue's lock held.
+// Sends everything queued; called with the queue's lock held. A stop that
+// comes meanwhile waits for the backlog: what was queued before it goes out.
 void SendBacklog(ReportQueue& rq, const ThreadRun& run) {
-    // A stop abandons the backlog: the next start forgets it anyway.
-    while (run.Running != 0 && rq.ReadIdx != rq.WriteIdx) {
+    while (rq.ReadIdx != rq.WriteIdx) {
         rq.ReadIdx = rq.ReadIdx + 1 == kReportQueueSlots ? 0 : rq.ReadIdx + 1;
         HidWrite(run.hDevice, rq.Reports[rq.ReadIdx]);
     }
@@ -148,11 +148,17 @@ uint32_t HidWrite(HidHandle device, const uint8_t* report) {
         TraceError("DriverIO:HidWrite Failed to write report", __FILE__, __LINE__);
         result = kWriteFailed;
     } else if (written != static_cast<size_t>(kOutputReportSize)) {
-        // The write itself succeeded; only the count is off.
+        // Accepted, then cut short, or failed with nothing written.
         TraceError("DriverIO:HidWrite Wrong amount of bytes written", __FILE__, __LINE__);
+        result = written == 0 ? kWriteFailed : 0;
     }
     WriteMutex().Release();
     return result;
+}
+
+void RearmWriteBugTraces() {
+    readTCBugWritten = false;
+    queueLockBugWritten = false;
 }
 
 bool HidSetOutputReport(HidHandle device, const uint8_t* data, int32_t length) {

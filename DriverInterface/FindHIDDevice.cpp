@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -25,36 +26,50 @@ bool HasCurrentIdentity(const HidAttributes& attributes) {
     return attributes.VendorID == vendor && attributes.ProductID == product;
 }
 
+// Whether an interface that did not open has the current identity; node
+// receives its device node.
+bool IsControllerInterface(Backend& hid, const std::string& path, std::string& node) {
+    HidAttributes attributes;
+    return hid.PeekAttributes(path, attributes, node) && HasCurrentIdentity(attributes);
+}
+
 // Interfaces the system holds exclusively (keyboards, mice) refuse access and
 // are no concern of ours. The controller refusing it is: on Linux that means
 // its udev rule is missing, and without a word the technician would see only
-// "Disconnected". Said once per process, since the search repeats every few
-// seconds while the controller stays out of reach.
-void WarnIfControllerDenied(Backend& hid, const std::string& path) {
-    static std::atomic<bool> warned{false};
-    HidAttributes attributes;
-    std::string node;
-    if (warned.load() || !hid.PeekAttributes(path, attributes, node) ||
-        !HasCurrentIdentity(attributes) || warned.exchange(true)) {
-        return;
+// "Disconnected". The trace says so once per process, since the search
+// repeats every few seconds while the controller stays out of reach; the
+// node is kept for the window, which says so as long as it lasts.
+bool IsControllerDenied(Backend& hid, const std::string& path, std::string& node) {
+    if (!IsControllerInterface(hid, path, node)) {
+        return false;
     }
-    char message[kTraceLineSize];
-    std::snprintf(message, sizeof message,
-                  "DriverIO: Access denied to the controller at %s; the udev rule "
-                  "70-t860.rules in /usr/lib/udev/rules.d gives the logged-in user access "
-                  "(install it, then re-plug the controller)",
-                  node.c_str());
-    TraceWarning(message, __FILE__, __LINE__);
+    static std::atomic<bool> warned{false};
+    if (!warned.exchange(true)) {
+        char message[kTraceLineSize];
+        std::snprintf(message, sizeof message,
+                      "DriverIO: Access denied to the controller at %s; the udev rule "
+                      "70-t860.rules in /usr/lib/udev/rules.d gives the logged-in user access "
+                      "(install it, then re-plug the controller)",
+                      node.c_str());
+        TraceWarning(message, __FILE__, __LINE__);
+    }
+    return true;
 }
+
+std::mutex deniedNodeLock;
+std::string deniedNode;  // of the last search; guarded by deniedNodeLock
 
 // Opens one interface and tells whether it is the collection asked for. The
 // handle stays open only on a match.
 HidHandle OpenIfMatching(Backend& hid, const std::string& path, HidCaps& caps, uint16_t usage,
-                         uint16_t usagePage, bool overlapped) {
+                         uint16_t usagePage, bool overlapped, std::string& denied) {
     HidHandle handle = nullptr;
     const OpenStatus opened = hid.Open(path, overlapped, handle);
     if (opened == OpenStatus::AccessDenied) {
-        WarnIfControllerDenied(hid, path);
+        std::string node;
+        if (IsControllerDenied(hid, path, node)) {
+            denied = node;
+        }
         return nullptr;
     }
     if (opened != OpenStatus::Ok) {
@@ -97,6 +112,7 @@ HidHandle FindHIDDevice(HidCaps& caps, uint16_t usage, uint16_t usagePage, bool 
         return nullptr;
     }
     HidHandle found = nullptr;
+    std::string denied;
     for (uint32_t index = 0; found == nullptr; ++index) {
         const EnumStatus status = hid.EnumInterface(interfaces, index);
         if (status != EnumStatus::Ok) {
@@ -109,10 +125,19 @@ HidHandle FindHIDDevice(HidCaps& caps, uint16_t usage, uint16_t usagePage, bool 
         if (!hid.GetInterfaceDetail(interfaces, index, path)) {
             break;
         }
-        found = OpenIfMatching(hid, path, caps, usage, usagePage, overlapped);
+        found = OpenIfMatching(hid, path, caps, usage, usagePage, overlapped, denied);
     }
     hid.DestroyInterfaceSet(interfaces);
+    {
+        std::lock_guard<std::mutex> guard(deniedNodeLock);
+        deniedNode = found != nullptr ? std::string() : denied;
+    }
     return found;
+}
+
+std::string ControllerDeniedNode() {
+    std::lock_guard<std::mutex> guard(deniedNodeLock);
+    return deniedNode;
 }
 
 void CloseHIDDevice(HidHandle device) {
@@ -138,10 +163,8 @@ std::vector<std::string> DeniedControllerNodes() {
             hid.Close(handle);
             continue;
         }
-        HidAttributes attributes;
         std::string node;
-        if (opened == OpenStatus::AccessDenied && hid.PeekAttributes(path, attributes, node) &&
-            HasCurrentIdentity(attributes) &&
+        if (opened == OpenStatus::AccessDenied && IsControllerInterface(hid, path, node) &&
             std::find(nodes.begin(), nodes.end(), node) == nodes.end()) {
             nodes.push_back(node);
         }

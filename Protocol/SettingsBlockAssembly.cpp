@@ -63,6 +63,48 @@ ChunkResult StoreSettingsChunk(uint8_t (&assembly)[kSettingsDataSize], const uin
                                                            : ChunkResult::Stored;
 }
 
+ChunkResult StoreSettingsChunk(uint8_t (&assembly)[kSettingsDataSize], ChunkTally& tally,
+                               const uint8_t* report, int32_t length) {
+    const ChunkResult result = StoreSettingsChunk(assembly, report, length);
+    if (result != ChunkResult::Stored && result != ChunkResult::Complete) {
+        return result;
+    }
+    const uint8_t number = report[kChunkNumber];
+    const int count = report[kChunkCount];
+    if (count == tally.completedCount && number < count && !tally.completed.test(number)) {
+        tally.completed.set(number);
+        return ChunkResult::Late;
+    }
+    // Any other chunk belongs to the next block: the last one takes no more.
+    tally.completedCount = -1;
+    tally.assembling.set(number);
+    if (result == ChunkResult::Complete) {
+        tally.completed = tally.assembling;
+        tally.completedCount = count;
+        tally.assembling.reset();
+    }
+    return result;
+}
+
+bool StoreLateSettingsChunk(uint8_t (&settingsData)[kSettingsDataSize], const uint8_t* report,
+                            int32_t length) {
+    // The block as the controller sent it, header words included, with the
+    // chunk in its place; taken again as a whole.
+    uint8_t block[kSettingsDataSize];
+    std::memcpy(block, settingsData, kSettingsDataSize);
+    for (int word = 0; word < kSettingsHeaderBytes; word += 2) {
+        uint16_t host;
+        std::memcpy(&host, block + word, sizeof host);
+        block[word] = static_cast<uint8_t>(host >> 8);
+        block[word + 1] = static_cast<uint8_t>(host);
+    }
+    const ChunkResult stored = StoreSettingsChunk(block, report, length);
+    if (stored != ChunkResult::Stored && stored != ChunkResult::Complete) {
+        return false;
+    }
+    return TakeSettingsBlock(block, settingsData);
+}
+
 bool TakeSettingsBlock(const uint8_t (&assembly)[kSettingsDataSize],
                        uint8_t (&settingsData)[kSettingsDataSize]) {
     // A table longer than the buffer would put the value area outside it.

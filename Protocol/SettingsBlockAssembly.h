@@ -5,6 +5,7 @@
 // command. Shared by every front end that reads or writes the controller's
 // settings; nothing here allocates, so it runs on a read thread as it is.
 
+#include <bitset>
 #include <cstdint>
 
 struct SettingDescriptor;
@@ -19,12 +20,32 @@ enum class ChunkResult {
     Stored,    // stored; the block is not complete yet
     Complete,  // the last-numbered chunk was stored: the buffer holds a block
     Overflow,  // the chunk would reach past the buffer; nothing stored
+    Late,      // stored; a chunk of the block completed last, arriving after it
 };
 
 // report: a block chunk reply ('N' ... 'A'). Chunks are placed by their
 // offset and may come in any order; the last-numbered one ends the block.
 ChunkResult StoreSettingsChunk(uint8_t (&assembly)[kSettingsDataSize], const uint8_t* report,
                                int32_t length);
+
+// Which chunks of a block arrived, to tell a chunk that comes after its block
+// was completed from the first chunk of the next block.
+struct ChunkTally {
+    std::bitset<256> assembling;  // chunk numbers of the block being assembled
+    std::bitset<256> completed;   // chunk numbers of the block completed last
+    int completedCount = -1;      // its number of chunks; -1: no block takes late chunks
+};
+
+// As above, and Late for a chunk of the block completed last that had not
+// arrived before the block was completed (until the next block begins).
+ChunkResult StoreSettingsChunk(uint8_t (&assembly)[kSettingsDataSize], ChunkTally& tally,
+                               const uint8_t* report, int32_t length);
+
+// Stores a late chunk into a taken block (header words in host order). False,
+// with settingsData unchanged, when the chunk does not fit or would make the
+// block's table reach past the buffer.
+bool StoreLateSettingsChunk(uint8_t (&settingsData)[kSettingsDataSize], const uint8_t* report,
+                            int32_t length);
 
 // Copies a completed block into settingsData with its three header words in
 // host order. False (settingsData unchanged) when the descriptor table would

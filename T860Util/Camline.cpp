@@ -46,9 +46,11 @@ void TCamLine::SetValues(int first, const int16_t* values, int count, bool repai
     }
 }
 
-void TCamLine::PointClick(TChartSeries*, int pointIndex, Qt::MouseButton, Qt::KeyboardModifiers,
-                          int, int) {
-    if (pointIndex != -1) {
+void TCamLine::PointClick(TChartSeries*, int pointIndex, Qt::MouseButton button,
+                          Qt::KeyboardModifiers, int, int) {
+    // The right button opens the context menu, which takes the release: a
+    // point it selected would follow the mouse with no button held.
+    if (pointIndex != -1 && button != Qt::RightButton) {
         SelectedPoint = pointIndex;
     }
 }

@@ -6,6 +6,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "T860Util/ScreenPlacement.h"
+
 TFrmFeatureReportInputMode* frmFeatureReportInputMode = nullptr;
 
 TFrmFeatureReportInputMode::TFrmFeatureReportInputMode(QWidget* parent) : QDialog(parent) {
@@ -61,4 +63,9 @@ uint8_t TFrmFeatureReportInputMode::ReadInputMode() const {
         return 2;
     }
     return 0;
+}
+
+void TFrmFeatureReportInputMode::showEvent(QShowEvent* event) {
+    CentreOnScreen(*this);
+    QDialog::showEvent(event);
 }

@@ -24,6 +24,10 @@ public:
     QRadioButton* rbWin7Multitouch;
     QPushButton* btnOk;
     QPushButton* btnCancel;
+
+protected:
+    // Opens centred on the screen, not on the main window.
+    void showEvent(QShowEvent* event) override;
 };
 
 // Created once at start-up; null while it does not exist.

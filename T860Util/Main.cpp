@@ -3,13 +3,12 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGestureEvent>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPinchGesture>
 #include <QPushButton>
-#include <QScreen>
+#include <QTimer>
 #include <cmath>
 #include <cstdio>
 
@@ -19,6 +18,7 @@
 #include "T860Util/Dispatch.h"
 #include "T860Util/Floopcount.h"
 #include "T860Util/KeyPreview.h"
+#include "T860Util/ScreenPlacement.h"
 #include "T860Util/Sync.h"
 #include "T860Util/WindowHooks.h"
 #include "lib/Utils.h"
@@ -38,6 +38,11 @@ constexpr int kColumnWidth = 200;
 constexpr int kColumnGap = 8;
 constexpr int kRowHeight = 25;
 constexpr int kRowStep = 31;
+
+constexpr int kSearchNoteIntervalMs = 1000;
+
+// How far the fingers' distance must change for a zoom: a tenth.
+constexpr qreal kZoomScaleChange = 0.1;
 
 int ColumnLeft(int column) {
     return kMarginLeft + column * (kColumnWidth + kColumnGap);
@@ -82,15 +87,22 @@ TfrmMain::TfrmMain(QWidget* parent)
 
     ShowDebugButtons(true);
     ShowDebugButtons(false);
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - rect().center());
-    }
+    CentreOnScreen(*this);
+    // Qt recognises pinch and pan from the touch events the window receives.
+    setAttribute(Qt::WA_AcceptTouchEvents);
     grabGesture(Qt::PinchGesture);
     grabGesture(Qt::PanGesture);
 
     OpenSyncCalls(this);
     StartDriverIO();
     driverRunning_ = true;
+
+    // The first search has just ended; later ones run on the restart thread.
+    ShowSearchNote();
+    tmrSearchNote = new QTimer(this);
+    tmrSearchNote->setInterval(kSearchNoteIntervalMs);
+    connect(tmrSearchNote, &QTimer::timeout, this, &TfrmMain::ShowSearchNote);
+    tmrSearchNote->start();
 }
 
 TfrmMain::~TfrmMain() {
@@ -247,9 +259,33 @@ bool TfrmMain::FormKeyDown(QKeyEvent* key) {
     return false;
 }
 
+void TfrmMain::ShowSearchNote() {
+    QString note;
+    if (!DeviceStatus.Connected) {
+        const std::string node = ControllerDeniedNode();
+        if (!node.empty()) {
+            // The advice of the README's Install section, short.
+            note = QString(
+                       "No access to the controller at %1:\n"
+                       "install the udev rule 70-t860.rules and re-plug it.")
+                       .arg(QString::fromLocal8Bit(node.c_str()));
+        } else if (!controllerSeen_) {
+            note = "No controller found yet.";
+        }
+    }
+    // Only a note replaces a note: device information stays.
+    if (note != shownNote_ && lbInfo->text() == shownNote_) {
+        lbInfo->setText(note);
+        shownNote_ = note;
+    }
+}
+
 void TfrmMain::FormClose() {
     if (driverRunning_) {
         driverRunning_ = false;
+        // The windows are going away: the read threads' last notices must not
+        // wait for this thread while it waits for them to end.
+        CloseAllSyncCalls();
         StopDriverIO();
     }
 }
@@ -270,25 +306,42 @@ void TfrmMain::OnPanGesture() {
 }
 
 bool TfrmMain::event(QEvent* event) {
+    if (event->type() == QEvent::TouchBegin) {
+        touchGesture_ = TouchGesture::None;
+    }
+    // Touches are left unaccepted, so that Qt still makes a one-finger tap a
+    // mouse click; the recognisers follow the sequence all the same.
     const bool handled = QWidget::event(event);
     if (event->type() == QEvent::Gesture) {
-        auto* gestures = static_cast<QGestureEvent*>(event);
-        // One step per gesture: its start, not each of its updates.
-        if (auto* pinch = static_cast<QPinchGesture*>(gestures->gesture(Qt::PinchGesture));
-            pinch != nullptr && pinch->state() == Qt::GestureStarted) {
-            char line[64];
-            std::snprintf(line, sizeof line, "%d, %d\n", static_cast<int>(pinch->centerPoint().x()),
-                          static_cast<int>(pinch->centerPoint().y()));
-            platform::OutputDebugString(line);
-            OnZoomGesture();
-        }
-        if (QGesture* pan = gestures->gesture(Qt::PanGesture);
-            pan != nullptr && pan->state() == Qt::GestureStarted) {
-            OnPanGesture();
-        }
+        OnGesture(static_cast<QGestureEvent*>(event));
         return true;
     }
     return handled;
+}
+
+// One touch sequence makes one gesture at most: two fingers that move apart
+// or together zoom, two that move alike pan. The pinch recogniser follows
+// both, so a zoom needs its fingers' distance to change.
+void TfrmMain::OnGesture(QGestureEvent* gestures) {
+    if (touchGesture_ != TouchGesture::None) {
+        return;
+    }
+    if (auto* pinch = static_cast<QPinchGesture*>(gestures->gesture(Qt::PinchGesture));
+        pinch != nullptr && std::abs(pinch->totalScaleFactor() - 1) >= kZoomScaleChange) {
+        touchGesture_ = TouchGesture::Zoom;
+        char line[64];
+        std::snprintf(line, sizeof line, "%d, %d\n", static_cast<int>(pinch->centerPoint().x()),
+                      static_cast<int>(pinch->centerPoint().y()));
+        platform::OutputDebugString(line);
+        OnZoomGesture();
+        return;
+    }
+    if (QGesture* pan = gestures->gesture(Qt::PanGesture);
+        pan != nullptr &&
+        (pan->state() == Qt::GestureStarted || pan->state() == Qt::GestureUpdated)) {
+        touchGesture_ = TouchGesture::Pan;
+        OnPanGesture();
+    }
 }
 
 void ForwardConnectionChange(int32_t, int32_t connected) {
@@ -302,6 +355,8 @@ void OnConnectionChange(int32_t, int32_t connected) {
         frmMain->lbInfo->clear();
         return;
     }
+    frmMain->controllerSeen_ = true;
+    frmMain->ShowSearchNote();
     frmMain->Label1->setText("Connected");
     uint16_t vendor;
     uint16_t product;

@@ -8,10 +8,12 @@
 #include "Protocol/PacketLog.h"
 
 class QCheckBox;
+class QGestureEvent;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTimer;
 
 inline constexpr char kMainCaption[] = "BFT860 TouchScreen Utilities";
 
@@ -45,6 +47,10 @@ public:
     TPacketLog PacketLog;
 
     void ShowDebugButtons(bool compact);
+    // While no controller is connected the information label says why, when
+    // known: access to the controller was refused, or none was found since
+    // start. Device information is never replaced; runs every second.
+    void ShowSearchNote();
     // The window's key handler; true when the key was used.
     bool FormKeyDown(QKeyEvent* key);
     void FormClose();
@@ -70,7 +76,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    enum class TouchGesture { None, Zoom, Pan };
+
     void CreateControls();
+    void OnGesture(QGestureEvent* gestures);
     void ConnectHandlers();
     // Sleeps for the reply and lets the window thread handle what waits, once.
     static void WaitForReply();
@@ -78,6 +87,15 @@ private:
     void StartTouchTest(uint16_t testMode, bool areaCircles);
 
     bool driverRunning_ = false;
+    // What the current touch sequence did.
+    TouchGesture touchGesture_ = TouchGesture::None;
+    QTimer* tmrSearchNote;
+    // The note the information label shows, and whether a controller was
+    // connected since start (set by OnConnectionChange).
+    QString shownNote_;
+    bool controllerSeen_ = false;
+
+    friend void OnConnectionChange(int32_t unit, int32_t connected);
 };
 
 extern TfrmMain* frmMain;

@@ -8,6 +8,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "T860Util/ScreenPlacement.h"
+
 TFrmReportMode* frmReportMode = nullptr;
 
 namespace {
@@ -127,4 +129,9 @@ uint16_t TFrmReportMode::ReadReportMode() const {
 
 void TFrmReportMode::ReportModeClick() {
     lbReportMode->setText(QString::asprintf("Report Mode: %u", unsigned{ReadReportMode()}));
+}
+
+void TFrmReportMode::showEvent(QShowEvent* event) {
+    CentreOnScreen(*this);
+    QDialog::showEvent(event);
 }

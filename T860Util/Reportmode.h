@@ -36,6 +36,10 @@ public:
     QCheckBox* cbAngles;
     QCheckBox* cbPuck;
     QCheckBox* cbOffscreen;
+
+protected:
+    // Opens centred on the screen, not on the main window.
+    void showEvent(QShowEvent* event) override;
 };
 
 // Created once at start-up; null while it does not exist.

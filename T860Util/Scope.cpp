@@ -26,7 +26,8 @@ constexpr int kScopeIntervalMs = 33;
 constexpr int kScopePixelCount = 512;
 constexpr int kCameraLine1 = 0;
 constexpr int kCameraLine2 = 1;
-constexpr int kTriggerLine1 = 4;
+constexpr int kFirstTriggerLine = 4;
+constexpr int kTriggerLine1 = kFirstTriggerLine;
 constexpr int kTriggerLine2 = 5;
 
 }  // namespace
@@ -99,7 +100,7 @@ ScopeSelection TfrmScope::Selection() const {
 }
 
 void TfrmScope::tmrScopeTimer() {
-    if (isVisible() && !RecordingBaseline) {
+    if (IsOnScreen() && !RecordingBaseline) {
         RequestNextScopeChannel(Selection());
     }
 }
@@ -150,14 +151,27 @@ void TfrmScope::closeEvent(QCloseEvent* event) {
     FormClose();
 }
 
+// A minimised window shows nothing, as a hidden one: it neither asks for
+// profiles nor takes them.
+bool TfrmScope::IsOnScreen() const {
+    return isVisible() && !isMinimized();
+}
+
 void TfrmScope::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    TakesData = true;
+    TakesData = IsOnScreen();
 }
 
 void TfrmScope::hideEvent(QHideEvent* event) {
     TakesData = false;
     QWidget::hideEvent(event);
+}
+
+void TfrmScope::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) {
+        TakesData = IsOnScreen();
+    }
 }
 
 void TfrmScope::FormClose() {
@@ -182,19 +196,16 @@ bool TfrmScope::LineHoldsData(int line) const {
 
 std::string TfrmScope::CurvesCsv() const {
     const int cameras = (LineHoldsData(2) || LineHoldsData(3)) ? 4 : 2;
-    // Camera lines 0..cameras-1, then their trigger lines 4..4+cameras-1.
+    // Each camera's line (0..3) followed by its trigger line (4..7).
     std::string csv = "Pixel";
     for (int camera = 1; camera <= cameras; ++camera) {
-        csv += ",Cam" + std::to_string(camera);
-    }
-    for (int camera = 1; camera <= cameras; ++camera) {
-        csv += ",Trigger" + std::to_string(camera);
+        csv += ",Camera " + std::to_string(camera) + ",Trigger " + std::to_string(camera);
     }
     csv += "\r\n";
     for (int pixel = 0; pixel < Chart.PixelCount; ++pixel) {
         csv += std::to_string(pixel);
-        for (int firstLine : {0, 4}) {
-            for (int line = firstLine; line < firstLine + cameras; ++line) {
+        for (int camera = 0; camera < cameras; ++camera) {
+            for (int line : {camera, kFirstTriggerLine + camera}) {
                 csv += ',';
                 csv += std::to_string(static_cast<int>(Chart.Lines[line]->Series->YValue(pixel)));
             }

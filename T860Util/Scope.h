@@ -54,7 +54,8 @@ public:
     QRadioButton* rbSubtracted;
     QWidget* Panel1;
     QTimer tmrScope;
-    // Whether camera data are taken: read on channel 6's read thread.
+    // Whether camera data are taken (shown and not minimised): read on
+    // channel 6's read thread.
     std::atomic<bool> TakesData{false};
     TCamChart Chart;
     TScopeReference Reference{Chart};
@@ -70,8 +71,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    bool IsOnScreen() const;
     ScopeSelection Selection() const;
     bool LineHoldsData(int line) const;
     // ScopeBaseline.cpp: each says why it failed in error.

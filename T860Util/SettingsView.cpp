@@ -52,15 +52,20 @@ void ReloadTree(TSettingsChannel& channel) {
     std::memcpy(channel.shownData, channel.settingsData, kSettingsDataSize);
 }
 
+// The settings pointers of the block in settingsData.
+void PointIntoBlock(TSettingsChannel& channel) {
+    channel.settingsTable =
+        reinterpret_cast<SettingDescriptor*>(channel.settingsData + kSettingsHeaderBytes);
+    channel.settingsValues = channel.settingsData + SettingsValuesOffset(channel.settingsData);
+}
+
 // Window thread: the assembly buffer holds a complete block.
 void TakeBlock(int32_t, int32_t channelNumber) {
     TSettingsChannel& channel = ChannelOf(channelNumber);
     if (!TakeSettingsBlock(channel.assembly, channel.settingsData)) {
         return;
     }
-    channel.settingsTable =
-        reinterpret_cast<SettingDescriptor*>(channel.settingsData + kSettingsHeaderBytes);
-    channel.settingsValues = channel.settingsData + SettingsValuesOffset(channel.settingsData);
+    PointIntoBlock(channel);
     ++channel.blocks;
     ReloadTree(channel);
 }
@@ -72,7 +77,8 @@ void ApplyEcho(int32_t, int32_t channelNumber) {
         TraceError(kPointersNotSet, __FILE__, __LINE__);
         return;
     }
-    const int position = ApplySettingEcho(channel.settingsData, channel.echo, channel.echoLength);
+    const int position =
+        ApplySettingEcho(channel.settingsData, channel.waiting, channel.waitingLength);
     if (position < 0) {
         return;
     }
@@ -80,6 +86,20 @@ void ApplyEcho(int32_t, int32_t channelNumber) {
         ++channel.echoes[position];
     }
     ReloadTree(channel);
+}
+
+// Window thread: the channel's waiting chunk belongs to the block shown; it is
+// stored without a rebuild, as if it had come in time.
+void StoreLateChunk(int32_t, int32_t channelNumber) {
+    TSettingsChannel& channel = ChannelOf(channelNumber);
+    if (channel.settingsTable == nullptr ||
+        !StoreLateSettingsChunk(channel.settingsData, channel.waiting, channel.waitingLength)) {
+        return;
+    }
+    // What the tree shows is compared with settingsData to find an edit's
+    // setting: the chunk is no edit.
+    StoreLateSettingsChunk(channel.shownData, channel.waiting, channel.waitingLength);
+    PointIntoBlock(channel);
 }
 
 void ShowSettingsOverflow(int32_t, int32_t) {
@@ -103,24 +123,29 @@ void HandOver(SyncHandler handler, const TSettingsChannel& channel) {
     SyncCall(frmSettingsView.load(), handler, channel.reportId);
 }
 
+// Hands the report itself over: the window thread works on a copy.
+void HandOverReport(SyncHandler handler, TSettingsChannel& channel, const uint8_t* report,
+                    int32_t length) {
+    channel.waitingLength = length < kSettingsReportSize ? length : kSettingsReportSize;
+    std::memcpy(channel.waiting, report, static_cast<size_t>(channel.waitingLength));
+    HandOver(handler, channel);
+}
+
 void AssembleChunk(TSettingsChannel& channel, const uint8_t* report, int32_t length) {
-    switch (StoreSettingsChunk(channel.assembly, report, length)) {
+    switch (StoreSettingsChunk(channel.assembly, channel.tally, report, length)) {
         case ChunkResult::Overflow:
             HandOver(ShowSettingsOverflow, channel);
             break;
         case ChunkResult::Complete:
             HandOver(TakeBlock, channel);
             break;
+        case ChunkResult::Late:
+            HandOverReport(StoreLateChunk, channel, report, length);
+            break;
         case ChunkResult::Stored:
         case ChunkResult::Ignored:
             break;
     }
-}
-
-void HandOverEcho(TSettingsChannel& channel, const uint8_t* report, int32_t length) {
-    channel.echoLength = length < kSettingsReportSize ? length : kSettingsReportSize;
-    std::memcpy(channel.echo, report, static_cast<size_t>(channel.echoLength));
-    HandOver(ApplyEcho, channel);
 }
 
 // Descriptor position of the setting whose value lives at the address, or -1.
@@ -197,7 +222,7 @@ void OnSettingsReport(TSettingsChannel& channel, const uint8_t* report, int32_t 
     if (IsSettingsChunk(report, length)) {
         AssembleChunk(channel, report, length);
     } else if (IsSettingEcho(report, length)) {
-        HandOverEcho(channel, report, length);
+        HandOverReport(ApplyEcho, channel, report, length);
     }
 }
 

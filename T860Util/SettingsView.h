@@ -7,10 +7,11 @@
 // Threads: settings reports arrive on their channel's read thread, which only
 // copies chunks into the channel's assembly buffer. Everything that touches
 // settingsData, the settings pointers or a tree runs on the window thread,
-// handed over with SyncCall: taking a completed block, applying an echo, the
-// overflow message box, and of course the edits. So an echo never interleaves
-// with an edit, and a block still being assembled never overwrites the values
-// a tree points into.
+// handed over with SyncCall: taking a completed block, applying an echo or a
+// chunk that arrives after its block was completed (stored without a
+// rebuild, so the next one shows it), the overflow message box, and of course
+// the edits. So an echo never interleaves with an edit, and a block still
+// being assembled never overwrites the values a tree points into.
 
 #include <QWidget>
 #include <atomic>
@@ -54,8 +55,10 @@ struct TSettingsChannel {
     // a restart) never change what the window thread is reading.
     std::mutex handOverLock;
     uint8_t assembly[kSettingsDataSize] = {};  // chunks as received
-    uint8_t echo[kSettingsReportSize] = {};    // an echo waiting for the window thread
-    int32_t echoLength = 0;
+    ChunkTally tally;
+    // An echo or a late chunk waiting for the window thread.
+    uint8_t waiting[kSettingsReportSize] = {};
+    int32_t waitingLength = 0;
 };
 
 extern TSettingsChannel SettingsChannel0;

@@ -28,6 +28,16 @@ bool IsOpenLocked(QObject* window) {
     return std::find(openWindows.begin(), openWindows.end(), window) != openWindows.end();
 }
 
+// Lets the callers of the matching calls that have not started go on.
+template <typename Matches>
+void AbandonWaitingLocked(Matches matches) {
+    for (const auto& call : pendingCalls) {
+        if (matches(*call) && call->state == PendingCall::State::Waiting) {
+            call->state = PendingCall::State::Abandoned;
+        }
+    }
+}
+
 // Runs on the window thread when the queued call's turn comes.
 void RunPending(const std::shared_ptr<PendingCall>& call) {
     {
@@ -90,11 +100,16 @@ void CloseSyncCalls(QObject* window) {
         std::lock_guard<std::mutex> guard(syncLock);
         openWindows.erase(std::remove(openWindows.begin(), openWindows.end(), window),
                           openWindows.end());
-        for (const auto& call : pendingCalls) {
-            if (call->window == window && call->state == PendingCall::State::Waiting) {
-                call->state = PendingCall::State::Abandoned;
-            }
-        }
+        AbandonWaitingLocked([window](const PendingCall& call) { return call.window == window; });
+    }
+    callFinished.notify_all();
+}
+
+void CloseAllSyncCalls() {
+    {
+        std::lock_guard<std::mutex> guard(syncLock);
+        openWindows.clear();
+        AbandonWaitingLocked([](const PendingCall&) { return true; });
     }
     callFinished.notify_all();
 }

@@ -2,14 +2,16 @@
 // Hand-over of calls from the device threads to the window thread.
 //
 // A window takes hand-overs between OpenSyncCalls and CloseSyncCalls. The main
-// window opens itself before it starts device access, and the program shuts
-// down in this order, so that no thread waits for a window that is gone:
-//   1. StopDriverIO (a read thread waiting in SyncCall makes that stop end by
-//      its time-out; its call stays queued),
-//   2. CloseSyncCalls(window): calls still waiting are abandoned and their
-//      callers return; later calls return at once,
+// window opens itself before it starts device access. When the program closes,
+// no window takes hand-overs any more before device access stops: a read thread
+// handing over its disconnection notice then returns at once instead of
+// waiting for a window thread that waits for it to end. So the close runs:
+//   1. CloseAllSyncCalls: calls still waiting are abandoned and their callers
+//      return; later calls return at once,
+//   2. StopDriverIO,
 //   3. JoinDriverIOThreads, before main returns.
-// Destroying the window closes it as well.
+// A stop while the windows stay open ("Set VID/PID") still waits for such a
+// notice until its time-out. Destroying a window closes it as well.
 
 #include <cstdint>
 
@@ -25,3 +27,5 @@ int SyncCall(QObject* window, SyncHandler handler, int32_t value);
 
 void OpenSyncCalls(QObject* window);
 void CloseSyncCalls(QObject* window);
+// The program is closing: every window refuses hand-overs from now on.
+void CloseAllSyncCalls();

@@ -22,7 +22,6 @@
 #include "T860Util/Reportmode.h"
 #include "T860Util/Scope.h"
 #include "T860Util/SettingsView.h"
-#include "T860Util/Sync.h"
 #include "T860Util/Xtest.h"
 #include "lib/Utils.h"
 #include "lib/Version.h"
@@ -163,10 +162,9 @@ int main(int argc, char** argv) {
             ScheduleScreenshot(mainWindow, QString::fromLocal8Bit(effects.screenshotFile.c_str()));
         }
         app.exec();
-        // Device access ends before the windows its threads reach go away; a
-        // read thread still waiting for the window thread is let go.
+        // Device access ends before the windows its threads reach go away
+        // (already done when the main window was closed).
         mainWindow.FormClose();
-        CloseSyncCalls(&mainWindow);
         frmAccuracy = nullptr;
         frmOffscreenMode = nullptr;
         frmScope = nullptr;

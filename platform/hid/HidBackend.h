@@ -78,7 +78,9 @@ public:
     // as Cancelled, when cancel is set (the event is not consumed). An unplugged
     // device or a closed handle is Failed.
     virtual ReadResult Read(HidHandle handle, uint8_t* buffer, size_t capacity, Event& cancel) = 0;
-    // Writes one output report (report id byte first); written is the count sent.
+    // Writes one output report (report id byte first). False when it was
+    // refused at once; true once it was accepted, with written the count the
+    // device took: 0 when the write failed after it was accepted.
     virtual bool Write(HidHandle handle, const uint8_t* report, size_t length, size_t& written) = 0;
     virtual bool SetOutputReport(HidHandle handle, const uint8_t* report, size_t length) = 0;
     // report[0] holds the feature report id on entry.

@@ -351,6 +351,12 @@ ReadResult VirtualBus::Read(HidHandle handle, uint8_t* buffer, size_t capacity, 
 
 bool VirtualBus::Write(HidHandle handle, const uint8_t* report, size_t length, size_t& written) {
     written = 0;
+    size_t c;
+    const auto device = LiveDevice(handle, c);
+    if (device && report != nullptr && length > 0 &&
+        device->HasFault(c, InterfaceStep::Write, nullptr)) {
+        return true;
+    }
     if (!SetOutputReport(handle, report, length)) {
         return false;
     }

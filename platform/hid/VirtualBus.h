@@ -37,8 +37,10 @@ public:
 };
 
 // The steps of opening and examining one interface, each of which a test can
-// make fail.
-enum class InterfaceStep { Open, PreparsedData, Attributes, Caps };
+// make fail, and the write of an output report, which then is accepted but
+// fails before anything reaches the device (as a pending write whose
+// completion fails).
+enum class InterfaceStep { Open, PreparsedData, Attributes, Caps, Write };
 
 class VirtualDevice {
 public:

@@ -291,21 +291,24 @@ bool Win32Backend::Write(HidHandle handle, const uint8_t* report, size_t length,
     if (overlapped.hEvent == nullptr) {
         return false;
     }
-    bool done = WriteFile(device->file, report, static_cast<DWORD>(length), nullptr, &overlapped);
-    if (!done && GetLastError() == ERROR_IO_PENDING) {
+    bool accepted =
+        WriteFile(device->file, report, static_cast<DWORD>(length), nullptr, &overlapped) != FALSE;
+    bool finished = accepted;
+    if (!accepted && GetLastError() == ERROR_IO_PENDING) {
+        accepted = true;
         // A device that takes nothing must not hold the writer for good.
         if (WaitForSingleObject(overlapped.hEvent, kWriteWaitMs) == WAIT_OBJECT_0) {
-            done = true;
+            finished = true;
         } else {
             CancelAndFinishIo(device->file, overlapped);
         }
     }
-    if (done) {
-        done = FinishIo(device->file, overlapped, bytes);
-        written = done ? bytes : 0;
+    // A pending write that fails or times out was accepted: nothing written.
+    if (finished && FinishIo(device->file, overlapped, bytes)) {
+        written = bytes;
     }
     CloseHandle(overlapped.hEvent);
-    return done;
+    return accepted;
 }
 
 bool Win32Backend::SetOutputReport(HidHandle handle, const uint8_t* report, size_t length) {

@@ -149,6 +149,16 @@ TEST_F(CamChartTest, OnlyTheInteractiveCurvesFollowAndLetGoOfTheMouse) {
                      Control().LeftAxis().CalcPosPoint(target.y()));
 }
 
+TEST_F(CamChartTest, ARightPressSelectsNoPoint) {
+    Build();
+    Fill(0, 300);
+    SendMouse(Control(), QEvent::MouseButtonPress, At(200, 300), Qt::RightButton);
+    EXPECT_EQ(chart.Lines[0]->SelectedPoint, -1);
+    // The context menu takes the release; the mouse then moves with no button.
+    SendMouse(Control(), QEvent::MouseMove, At(200, 800), Qt::NoButton);
+    EXPECT_EQ(chart.Lines[0]->Series->YValue(200), 300);
+}
+
 TEST_F(CamChartTest, AReleaseClearsTheSelectionEvenWithoutAMove) {
     Build();
     Fill(1, 400);

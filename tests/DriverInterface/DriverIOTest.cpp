@@ -167,43 +167,90 @@ TEST_F(EngineTest, AtMostOneOutputReportIsInFlightAcrossBothChannelsAndSetOutput
     CloseHIDDevice(stats);
 }
 
-TEST_F(EngineTest, ReportsQueuedBeforeARestartAreNotSent) {
+// Holds the queue's lock while the test queues, so that every report waits
+// in the queue before the write thread starts on them.
+void QueueHeldBack6(std::initializer_list<uint8_t> seconds) {
+    const std::shared_ptr<platform::Mutex> lock = QueueLock6();
+    ASSERT_TRUE(lock && lock->Acquire(1000));
+    for (uint8_t second : seconds) {
+        const uint8_t report[] = {0x06, second};
+        QueueReport6(report, 2);
+    }
+    lock->Release();
+}
+
+TEST_F(EngineTest, AStopSendsTheWholeBacklogFirst) {
     InFlightDevice slow;
-    slow.delayUs = 100'000;
+    slow.delayUs = 40'000;
     PlugController(slow);
     StartDriverIO();
+    QueueHeldBack6({1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+    ASSERT_TRUE(slow.outputs.WaitFor(1));
+    StopDriverIO();  // while the backlog is on its way
+
+    std::vector<Bytes> expected;
+    for (uint8_t i = 1; i <= 10; ++i) {
+        expected.push_back(Report65({0x06, i}));
+    }
+    EXPECT_EQ(slow.SentTo(kChannel6Collection), expected);
+    EXPECT_FALSE(trace.Contains("timed out"));
+}
+
+TEST_F(EngineTest, ReportsQueuedBeforeARestartAreNotSent) {
+    PlugController(device);
+    StartDriverIO();
     {
-        // All ten wait in the queue before the write thread starts on them.
+        // The write thread, woken by the reports, waits for the lock held
+        // here; the stop ends that wait before it sent anything.
         const std::shared_ptr<platform::Mutex> lock = QueueLock6();
         ASSERT_TRUE(lock && lock->Acquire(1000));
         for (uint8_t i = 1; i <= 10; ++i) {
             const uint8_t report[] = {0x06, i};
             QueueReport6(report, 2);
         }
+        std::this_thread::sleep_for(50ms);
+        StopDriverIO();
         lock->Release();
     }
-    ASSERT_TRUE(slow.outputs.WaitFor(1));
-    StopDriverIO();
     StartDriverIO();
     const uint8_t afterRestart[] = {0x06, 0xEE};
     QueueReport6(afterRestart, 2);
-    ASSERT_TRUE(slow.outputs.WaitFor(2));
-    std::this_thread::sleep_for(300ms);
+    ASSERT_TRUE(device.outputs.WaitFor(1));
+    std::this_thread::sleep_for(1200ms);  // past the write thread's periodic wake-up
 
-    const auto sent = slow.SentTo(kChannel6Collection);
-    EXPECT_LE(sent.size(), 4u) << "the stop ends the backlog after the report in flight";
-    EXPECT_EQ(sent.back(), Report65({0x06, 0xEE}));
+    EXPECT_EQ(device.SentTo(kChannel6Collection), std::vector<Bytes>{Report65({0x06, 0xEE})});
     EXPECT_FALSE(trace.Contains("timed out"));
 }
 
+TEST_F(EngineTest, AWriteThatFailsAfterItWasAcceptedIsTracedAsAWrongCount) {
+    PlugController(device);
+    controller->FailStep(kChannel6Collection, platform::hid::InterfaceStep::Write);
+    StartDriverIO();
+    const uint8_t report[] = {0x06, 0x43};
+    QueueReport6(report, 2);
+    for (int waited = 0; waited < 5000 && !trace.Contains("Wrong amount"); waited += 5) {
+        std::this_thread::sleep_for(5ms);
+    }
+    EXPECT_EQ(trace.Count("!ERROR! - DriverIO:HidWrite Wrong amount of bytes written"), 1);
+    EXPECT_FALSE(trace.Contains("Failed to write report"));
+    EXPECT_EQ(device.outputs.Size(), 0u);
+
+    controller->ClearFaults();
+    QueueReport6(report, 2);
+    ASSERT_TRUE(device.outputs.WaitFor(1));
+    EXPECT_EQ(trace.Count("!ERROR!"), 1);
+}
+
 TEST_F(EngineTest, ReportsQueuedWhileStoppedAreDroppedWithOneBugTrace) {
+    RearmWriteBugTraces();
     PlugController(device);
     const uint8_t report[] = {0x06, 0x43};
     QueueReport6(report, 2);
     QueueReport0(0, report, 2);
-    // Once per process: an earlier test of the same process may have used it up.
-    EXPECT_LE(trace.Count("!BUG! - DriverIO:AddToReportQueue wait for hLock timed out"), 1);
+    QueueReport6(report, 2);
+    EXPECT_EQ(trace.Count("!BUG! - DriverIO:AddToReportQueue wait for hLock timed out"), 1);
     StartDriverIO();
+    std::this_thread::sleep_for(100ms);
     EXPECT_EQ(device.outputs.Size(), 0u);
 }
 

@@ -115,11 +115,7 @@ void AppFixture::CreateWindows(bool waitConnected) {
 
 void AppFixture::TearDown() {
     if (main_) {
-        // Without a connection callback the stop does not wait for the window
-        // thread to take the disconnection notice.
-        SetConnectCallback6(nullptr);
         main_->FormClose();
-        CloseSyncCalls(main_.get());
     }
     const_cast<platform::hid::VirtualDevice&>(controller_->Device()).SetHandler(controller_.get());
     controller_->Unplug();

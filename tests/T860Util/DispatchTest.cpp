@@ -7,6 +7,8 @@
 
 #include "Protocol/DeviceStatus.h"
 #include "T860Util/Dispatch.h"
+#include "T860Util/Scope.h"
+#include "T860Util/SettingsView.h"
 #include "tests/T860Util/AppFixture.h"
 
 namespace {
@@ -46,11 +48,16 @@ TEST_F(Dispatch, RepliesUpdateTheStatusAndTheLabel) {
                                          "Firmware Version: 1.4,"))
         << main_->lbInfo->text().toStdString();
 
-    // Only 64-byte reports count.
+    // Only 64-byte reports count, on either channel.
     const Report64 shortOne = Report({'C', 2, 0x32, 0x09});
     OnChannel6Report(0, shortOne.data(), 63);
-    OnChannel0Report(0, shortOne.data(), 65);
     EXPECT_EQ(DeviceStatus.ReportMode, 0x0305);
+    const Report64 floop = Report({'T', 6, 'F', ' ', 'l', 'o', 'o', 'p'});
+    OnChannel0Report(0, floop.data(), 63);
+    OnChannel0Report(0, floop.data(), 65);
+    EXPECT_EQ(floop_->Count(), 0);
+    OnChannel0Report(0, floop.data(), 64);
+    EXPECT_EQ(floop_->Count(), 1);
 }
 
 TEST_F(Dispatch, OnlyExactInputDevicesTextsChangeTheBox) {
@@ -118,13 +125,43 @@ TEST_F(Dispatch, MoveLineStartsWhereTheLastOpeningEnded) {
     xtest_->close();
 }
 
-TEST_F(Dispatch, SettingsAndScopeReportsGoNowhereYet) {
-    // Nothing receives them; they must not disturb anything else.
-    for (uint8_t kind : {'N', 'S', 'G'}) {
-        Deliver(Report({kind, 60, 1, 2, 3}));
-        const Report64 channel0 = Report({kind, 60, 1, 2, 3});
-        OnChannel0Report(0, channel0.data(), 64);
-    }
+TEST_F(Dispatch, SettingsAndScopeReportsReachTheirWindowsChannel6sOnlyWhileShown) {
+    controller_->DropReplies(true);  // only the test's reports arrive
+    TfrmSettingsView view;
+    TfrmScope scope(main_.get());
+    scope.tmrScope.stop();
+    frmScope = &scope;
+    // A chunk of one byte at offset 1000 that completes no block, and camera
+    // data for pixel 0 of camera 1.
+    const auto chunk = [](uint8_t value) { return Report({'N', 5, 'A', 0, 2, 0x03, 0xE8, value}); };
+    const auto camera = [](uint8_t value) { return Report({'G', 7, 0, 0, 49, 0, 0, 0, value}); };
+    const auto assembled = [](const TSettingsChannel& channel) { return channel.assembly[1000]; };
+    const auto pixel0 = [&scope] { return scope.Chart.Lines[0]->Series->YValue(0); };
+
+    SettingsChannel0.assembly[1000] = 0;
+    SettingsChannel6.assembly[1000] = 0;
+    Deliver(chunk(0x11));
+    const Report64 channel0Chunk = chunk(0x22);
+    OnChannel0Report(0, channel0Chunk.data(), 64);
+    Deliver(camera(0x33));
+    EXPECT_EQ(assembled(SettingsChannel6), 0) << "hidden view: channel 6's dropped";
+    EXPECT_EQ(assembled(SettingsChannel0), 0x22) << "channel 0's taken, shown or not";
+    EXPECT_EQ(pixel0(), 0) << "hidden scope";
+
+    view.show();
+    scope.show();
+    Deliver(chunk(0x44));
+    Deliver(camera(0x55));
+    EXPECT_EQ(assembled(SettingsChannel6), 0x44);
+    EXPECT_EQ(pixel0(), 0x55);
+
+    view.hide();
+    scope.hide();
+    Deliver(chunk(0x66));
+    Deliver(camera(0x77));
+    EXPECT_EQ(assembled(SettingsChannel6), 0x44);
+    EXPECT_EQ(pixel0(), 0x55);
+    frmScope = nullptr;
     EXPECT_EQ(main_->Label1->text(), "Connected");
 }
 

@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QTest>
 
 #include "T860Util/Featurereportinputmode.h"
 #include "T860Util/Offscreenmode.h"
@@ -158,6 +160,23 @@ TEST_F(MainDialogs, InputModeDialogShowsTheDeviceValueAndWritesTheChoice) {
     main_->btnFeatureReportInputModeClick();
     ASSERT_EQ(ui_.messages.size(), 2u);
     EXPECT_EQ(ui_.messages[1].Text, "Failed to read current input mode.");
+}
+
+TEST_F(MainDialogs, ReportModeAndInputModeDialogsOpenCentredOnTheScreen) {
+    main_->move(0, 0);
+    main_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main_.get()));
+    const QPoint screenCentre = main_->screen()->availableGeometry().center();
+    // Owned by the main window, as in the program.
+    TFrmReportMode reportMode(main_.get());
+    TFrmFeatureReportInputMode inputMode(main_.get());
+    for (QDialog* dialog : std::initializer_list<QDialog*>{&reportMode, &inputMode}) {
+        dialog->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
+        const QPoint offCentre = dialog->frameGeometry().center() - screenCentre;
+        EXPECT_LE(offCentre.manhattanLength(), 2) << dialog->windowTitle().toStdString();
+        dialog->hide();
+    }
 }
 
 TEST_F(MainDialogs, PerformanceTestRunsBetweenTwoPressesAndSurvivesAFailedStop) {

@@ -1,15 +1,21 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointingDevice>
 #include <QPushButton>
 #include <QTest>
+#include <chrono>
 #include <cmath>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 #include "DriverInterface/DriverIO.h"
 #include "Protocol/DeviceStatus.h"
+#include "T860Util/Performancestats.h"
+#include "T860Util/Scope.h"
 #include "tests/T860Util/AppFixture.h"
+#include "tests/support/TraceCapture.h"
 
 namespace {
 
@@ -189,6 +195,71 @@ TEST_F(MainWindow, CalibrateButtonAndPanStartCalibrationOnlyWhenNotCalibrating) 
     EXPECT_EQ(Hex(recorder_->Sent(6)[1], 5), "06 43 02 21 00");
 }
 
+// Two fingers down on the window's touchscreen, moved in steps, then lifted.
+void TwoFingers(QWidget* window, QPointingDevice* screen, QPoint first, QPoint second,
+                QPoint firstStep, QPoint secondStep, int steps) {
+    QTest::touchEvent(window, screen).press(0, first).press(1, second);
+    for (int step = 0; step < steps; ++step) {
+        first += firstStep;
+        second += secondStep;
+        QTest::touchEvent(window, screen).move(0, first).move(1, second);
+    }
+    QTest::touchEvent(window, screen).release(0, first).release(1, second);
+}
+
+TEST_F(MainWindow, TwoFingersOnATouchscreenPanOrZoomThroughTheirGestures) {
+    main_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main_.get()));
+    const std::unique_ptr<QPointingDevice> touchscreen(
+        QTest::createTouchDevice(QInputDevice::DeviceType::TouchScreen));
+    QPointingDevice* screen = touchscreen.get();
+    TraceCapture trace;
+    recorder_->Clear();
+    const QSize middle = main_->size();
+    const int y = main_->lbInfo->y() + 5;  // below the buttons
+
+    // Moved apart: a zoom, which reveals the right-hand column, traces the
+    // gesture's centre and sends nothing.
+    TwoFingers(main_.get(), screen, {150, y}, {210, y}, {-10, 0}, {10, 0}, 4);
+    EXPECT_EQ(main_->width(), Right(main_->btnGetStreamStatus) + main_->btnCalibrate->x());
+    ASSERT_EQ(trace.Lines().size(), 1u);
+    EXPECT_NE(trace.Lines()[0].find(", "), std::string::npos) << trace.Lines()[0];
+    Pump(20);
+    EXPECT_TRUE(recorder_->Sent(6).empty());
+
+    // Moved alike: a pan, which starts calibration and reveals nothing more.
+    const QSize full = main_->size();
+    TwoFingers(main_.get(), screen, {150, y}, {210, y}, {15, 0}, {15, 0}, 3);
+    ASSERT_TRUE(PumpUntil([] { return DeviceStatus.Calibrating.load(); }));
+    EXPECT_EQ(Hex(recorder_->Sent(6).at(0), 5), "06 43 02 21 01");
+    EXPECT_EQ(trace.Lines().size(), 1u) << "no second zoom";
+    EXPECT_EQ(main_->size(), full);
+    (void)middle;
+}
+
+TEST_F(MainWindow, CtrlShiftPAndSOpenTheirWindowsWhicheverControlHasTheFocus) {
+    TfrmPerformanceStats stats(main_.get());
+    frmPerformanceStats = &stats;
+    TfrmScope scope(main_.get());
+    scope.tmrScope.stop();
+    frmScope = &scope;
+    main_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main_.get()));
+    main_->edVID->setFocus();
+    ASSERT_EQ(main_->focusWidget(), main_->edVID);
+
+    Keys(Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(stats.isVisible());
+    Keys(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(scope.isVisible());
+    EXPECT_EQ(main_->edVID->text(), "2F7A") << "the edit took neither key";
+
+    stats.hide();
+    scope.hide();
+    frmScope = nullptr;
+    frmPerformanceStats = nullptr;
+}
+
 TEST_F(MainWindow, SetVidPidTakesLow16BitsAndRefusesText) {
     main_->edVID->setText("12345");
     main_->btnSetVIDPID->click();
@@ -228,6 +299,19 @@ TEST_F(MainWindow, EnterClicksCalibrateAndEscapeTheFirstVisibleCancelButton) {
     frmXTest->close();
 }
 
+TEST_F(MainWindow, ClosingWhileConnectedIsImmediateAndClean) {
+    main_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main_.get()));
+    TraceCapture trace;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(main_->close());
+    const auto took = std::chrono::steady_clock::now() - start;
+    // A read thread handing its disconnection notice to the closing window
+    // held the close for the stop's 2 s time-out.
+    EXPECT_LT(took, std::chrono::milliseconds(1000));
+    EXPECT_FALSE(trace.Contains("!ERROR!")) << trace.Lines().front();
+}
+
 class NoDevice : public AppFixture {};
 
 TEST_F(NoDevice, StartsGreyAndCommandsReportFailure) {
@@ -241,6 +325,37 @@ TEST_F(NoDevice, StartsGreyAndCommandsReportFailure) {
     ASSERT_EQ(ui_.messages.size(), 2u);
     EXPECT_EQ(ui_.messages[0].Text, "Failed to restore defaults.");
     EXPECT_EQ(ui_.messages[1].Text, "Failed to read stream status.");
+}
+
+TEST_F(NoDevice, TheInformationLabelSaysWhyNoControllerIsConnected) {
+    controller_->Unplug();
+    CreateWindows(false);
+    EXPECT_EQ(main_->lbInfo->text(), "No controller found yet.");
+    EXPECT_TRUE(main_->Label1->text().isEmpty()) << "no connection has ended yet";
+
+    // Plugged in, but its nodes refuse access: no udev rule.
+    auto& device = const_cast<platform::hid::VirtualDevice&>(controller_->Device());
+    for (size_t collection = 0; collection < device.Collections().size(); ++collection) {
+        device.FailStep(collection, platform::hid::InterfaceStep::Open,
+                        platform::hid::OpenStatus::AccessDenied);
+    }
+    controller_->Plug();
+    main_->btnSetVIDPID->click();  // searches again at once
+    ASSERT_TRUE(PumpUntil(
+        [this] { return main_->lbInfo->text().startsWith("No access to the controller at "); },
+        5000));
+    const QString denied = main_->lbInfo->text();
+    EXPECT_TRUE(denied.contains(QString::fromStdString("virtual:" + device.Name())))
+        << denied.toStdString();
+    EXPECT_TRUE(denied.contains("70-t860.rules")) << denied.toStdString();
+
+    device.ClearFaults();
+    main_->btnSetVIDPID->click();
+    ASSERT_TRUE(PumpUntil([] { return DeviceStatus.InfoReceived == kInfoAll; }));
+    ASSERT_TRUE(PumpUntil([this] { return main_->lbInfo->text().startsWith("Driver Version"); }));
+    Pump(1100);  // a tick of the note's timer: device information stays
+    EXPECT_TRUE(main_->lbInfo->text().startsWith("Driver Version"));
+    EXPECT_EQ(main_->Label1->text(), "Connected");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "DriverInterface/DriverIO.h"
+#include "T860Util/Dispatch.h"
 #include "T860Util/Scope.h"
 #include "tests/T860Util/AppFixture.h"
 
@@ -68,6 +69,26 @@ TEST_F(ScopeWindow, RequestsOnlyWhileVisibleInTheSelectedOrder) {
         << "Cam2 + Lit: 70 each tick; Cam1 + Ambient + Trigger: 79, 59, ...";
 }
 
+TEST_F(ScopeWindow, AMinimisedWindowNeitherAsksForNorTakesProfiles) {
+    // Pixel 0 of camera 1; the controller's own replies are dropped.
+    const uint8_t reply[64] = {'G', 7, 0, 0, 49, 0, 0, 0x01, 0x23};
+    controller_->DropReplies(true);
+    scope_->show();
+    scope_->setWindowState(Qt::WindowMinimized);
+    Pump(20);
+    Tick(2);
+    OnChannel6Report(0, reply, 64);
+    EXPECT_TRUE(Requested().empty());
+    EXPECT_EQ(Line(0).YValue(0), 0);
+
+    scope_->setWindowState(Qt::WindowNoState);
+    Pump(20);
+    Tick(1);
+    OnChannel6Report(0, reply, 64);
+    EXPECT_TRUE(PumpUntil([this] { return Requested().size() == 1; }));
+    EXPECT_EQ(Line(0).YValue(0), 0x123);
+}
+
 TEST_F(ScopeWindow, CameraBoxesHideTheirLinesAndKeepTheValues) {
     const int16_t values[2] = {300, 400};
     scope_->Chart.Lines[0]->SetValues(10, values, 2, false);
@@ -119,7 +140,6 @@ TEST_F(ScopeWindow, ClosingEndsTheProgramOnlyInScopeOnlyMode) {
     scope_->show();
     scope_->close();
     EXPECT_TRUE(main_->isVisible());
-    SetConnectCallback6(nullptr);  // the stop need not wait for the disconnection notice
     scope_->ScopeOnlyMode = true;
     scope_->show();
     scope_->close();
@@ -130,20 +150,27 @@ TEST_F(ScopeWindow, ExportWritesOneRowPerPixel) {
     const std::filesystem::path file = home_.Root() / "scope.csv";
     ui_.saveAnswers.push_back(QString::fromStdString(file.string()));
     const int16_t values[3] = {5, -6, 7};
-    scope_->Chart.Lines[1]->SetValues(0, values, 3, false);
+    scope_->Chart.Lines[1]->SetValues(0, values, 3, false);  // camera 2
+    const int16_t trigger = 9;
+    scope_->Chart.Lines[4]->SetValues(0, &trigger, 1, false);  // trigger 1
     scope_->ExportCurves();
     ASSERT_EQ(ui_.saveDialogs.size(), 1u);
     EXPECT_EQ(ui_.saveDialogs[0].FileName, "test.csv");
+    EXPECT_EQ(ui_.saveDialogs[0].Filter, "*.csv|*.csv");
     std::ifstream in(file, std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
     const std::string csv = text.str();
-    EXPECT_TRUE(csv.starts_with("Pixel,Cam1,Cam2,Trigger1,Trigger2\r\n0,0,5,0,0\r\n1,0,-6,0,0\r\n"))
+    EXPECT_TRUE(
+        csv.starts_with("Pixel,Camera 1,Trigger 1,Camera 2,Trigger 2\r\n"
+                        "0,0,9,5,0\r\n1,0,0,-6,0\r\n"))
         << csv.substr(0, 80);
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 513);
 
     scope_->Chart.Lines[3]->SetValues(0, values, 1, false);
-    EXPECT_EQ(scope_->CurvesCsv().substr(0, 60).find("Pixel,Cam1,Cam2,Cam3,Cam4,Trigger1"), 0u)
+    EXPECT_TRUE(scope_->CurvesCsv().starts_with(
+        "Pixel,Camera 1,Trigger 1,Camera 2,Trigger 2,Camera 3,Trigger 3,Camera 4,Trigger 4\r\n"
+        "0,0,9,5,0,0,0,5,0\r\n"))
         << "cameras 3 and 4 once they hold data";
 
     ui_.saveAnswers.push_back(

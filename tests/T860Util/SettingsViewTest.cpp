@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "DriverInterface/DriverIO.h"
+#include "DriverInterface/DriverIOInternal.h"
 #include "Protocol/DeviceStatus.h"
 #include "Simulator/VirtualController.h"
 #include "T860Util/Dispatch.h"
@@ -124,6 +125,7 @@ void ResetChannel(TSettingsChannel& channel) {
     std::memset(channel.settingsData, 0, sizeof channel.settingsData);
     std::memset(channel.shownData, 0, sizeof channel.shownData);
     std::memset(channel.assembly, 0, sizeof channel.assembly);
+    channel.tally = ChunkTally{};
     channel.settingsTable = nullptr;
     channel.settingsValues = nullptr;
 }
@@ -259,6 +261,28 @@ TEST_F(SettingsViewTest, ChunksInAnyOrderMakeABlockOnlyWithTheLastNumberedChunk)
     EXPECT_EQ(SettingsChannel6.settingsTable, nullptr) << "a block of no chunks never completes";
 }
 
+TEST_F(SettingsViewTest, AChunkAfterItsBlockCompletedIsStoredAndShownByTheNextRebuild) {
+    const Bytes block = ThreeChunkBlock(0);
+    SendBlock(SettingsChannel6, block, {0, 1, 2});
+    const QStringList whole = Texts(view->TreeView2);
+
+    SendBlock(SettingsChannel0, block, {0, 2});
+    const QStringList withoutChunk1 = Texts(view->TreeView1);
+    ASSERT_NE(withoutChunk1, whole) << "chunk 1 holds values of the first settings";
+    SendBlock(SettingsChannel0, block, {1});
+    EXPECT_EQ(Texts(view->TreeView1), withoutChunk1) << "stored without a rebuild";
+    EXPECT_EQ(Bytes(SettingsChannel0.settingsData + 57, SettingsChannel0.settingsData + 114),
+              Bytes(block.begin() + 57, block.begin() + 114));
+
+    Send(SettingsChannel0, Echo(19, {0, 0, 0, 19}));  // rebuilds the tree
+    EXPECT_EQ(Texts(view->TreeView1), whole);
+
+    // Once every chunk is in, a chunk is the next block's: assembled as a
+    // block of its own, not stored into the one shown.
+    SendBlock(SettingsChannel0, ThreeChunkBlock(9), {1});
+    EXPECT_EQ(SettingsChannel0.settingsData[90], 0);
+}
+
 TEST_F(SettingsViewTest, ChunksThatDoNotFitAreRefused) {
     const Bytes block = BlockBytes({{0x20, 17, 1, {5}}});
     Send(SettingsChannel0, Chunk(0, 2, 0, block));
@@ -357,9 +381,42 @@ protected:
     SettingsViewWithMainWindow() : SettingsViewTest(true) {}
 };
 
+TEST_F(SettingsViewTest, ShowingAsksChannel6FirstThenChannel0) {
+    controller->DropReplies(true);
+    const std::shared_ptr<platform::Mutex> queueLock6 = [] {
+        std::lock_guard<std::mutex> guard(WriteContext6.rq.published);
+        return WriteContext6.rq.hLock;
+    }();
+    ASSERT_TRUE(queueLock6);
+    // While channel 6's queue is held, its request waits to be queued; a
+    // request for channel 0 that came first would go out meanwhile.
+    std::atomic<bool> held{false};
+    std::atomic<uint32_t> channel0WhileHeld{0};
+    std::thread holder([&] {
+        const bool acquired = queueLock6->Acquire(1000);
+        held = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        channel0WhileHeld = controller->OutputReportCount(0);
+        if (acquired) {
+            queueLock6->Release();
+        }
+    });
+    while (!held) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    view->show();
+    holder.join();
+    EXPECT_EQ(channel0WhileHeld.load(), 0u);
+    EXPECT_TRUE(PumpUntil([this] {
+        return controller->OutputReportCount(0) == 1 && controller->OutputReportCount(6) == 1;
+    }));
+}
+
 TEST_F(SettingsViewWithMainWindow, CtrlShiftTFillsBothTreesFromTheirChannels) {
-    QKeyEvent keys(QEvent::KeyPress, Qt::Key_T, Qt::ControlModifier | Qt::ShiftModifier);
-    ASSERT_TRUE(main->FormKeyDown(&keys));
+    main->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
+    QTest::keyClick(main->focusWidget() != nullptr ? main->focusWidget() : main.get(), Qt::Key_T,
+                    Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_TRUE(view->isVisible());
     ASSERT_TRUE(PumpUntil([&] { return Texts(view->TreeView1).contains("VersionMajor = 3 "); }));
     ASSERT_TRUE(

@@ -155,6 +155,22 @@ TEST_F(SyncEngineTest, StopOnTheWindowThreadTimesOutAndTheNoticeRunsLater) {
     EXPECT_EQ(notices.Items().back(), 1);
 }
 
+TEST_F(SyncEngineTest, StopAfterTheWindowsClosedEndsAtOnceWithoutATimeOut) {
+    OpenSyncCalls(&window);
+    QObject other;
+    OpenSyncCalls(&other);
+    CloseAllSyncCalls();
+    EXPECT_EQ(SyncCall(&other, RecordCall, 1), 0) << "every window refuses";
+    const auto start = std::chrono::steady_clock::now();
+    StopDriverIO();
+    // Far below the 2 s that the stop waits for a thread stuck in a hand-over.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1000ms);
+    EXPECT_FALSE(trace.Contains("!ERROR!"));
+    JoinDriverIOThreads();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(notices.Items(), std::vector<int32_t>{1}) << "the closed window got no notice";
+}
+
 TEST_F(SyncEngineTest, ExitWhileAReadThreadWaitsForTheWindowEndsEveryThread) {
     StopFromWindowThread();
     CloseSyncCalls(&window);
