@@ -45,7 +45,8 @@ void HandSettingsReport(int channel, const uint8_t* data, int32_t length) {
 }
 
 void HandScopeReport(const uint8_t* data, int32_t length) {
-    if (frmScope != nullptr && frmScope->TakesData) {
+    // A baseline being recorded takes its scans even from a minimised window.
+    if (frmScope != nullptr && (frmScope->TakesData || frmScope->RecordingBaseline)) {
         frmScope->HandleScopeData(data, length);
     }
 }

@@ -196,3 +196,13 @@ TEST_F(ScopeBaseline, SaveBaselineRecordsTheUnitThroughTheProgramsEngine) {
     EXPECT_TRUE(scope_->Reference.IsLoaded());
     EXPECT_FALSE(Hidden(0));
 }
+
+TEST_F(ScopeBaseline, AMinimisedScopeStillRecordsItsBaseline) {
+    scope_->showMinimized();
+    ASSERT_TRUE(scope_->isMinimized());
+    const std::string path = (home_.Root() / "minimised.json").string();
+    ui_.saveAnswers.push_back(QString::fromStdString(path));
+    scope_->SaveBaselineClick();
+    ASSERT_EQ(ui_.messages.size(), 1u);
+    EXPECT_THAT(ui_.messages[0].Text.toStdString(), HasSubstr("Baseline of unit 86012345 saved"));
+}
