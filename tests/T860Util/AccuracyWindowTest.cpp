@@ -52,7 +52,7 @@ protected:
         accuracy_ = std::make_unique<TfrmAccuracy>(main_.get());
         frmAccuracy = accuracy_.get();
         accuracy_->HoldMs = 200;
-        touchscreen_ = QTest::createTouchDevice();
+        touchscreen_.reset(QTest::createTouchDevice());
     }
 
     void TearDown() override {
@@ -102,7 +102,7 @@ protected:
         std::optional<QPoint> pressed;
         const auto release = [&] {
             if (pressed) {
-                QTest::touchEvent(accuracy_.get(), touchscreen_).release(0, *pressed);
+                QTest::touchEvent(accuracy_.get(), touchscreen_.get()).release(0, *pressed);
                 pressed.reset();
             }
         };
@@ -128,7 +128,7 @@ protected:
                     if (const std::optional<QPointF> at =
                             desktop(QPointF(x, y), QSizeF(accuracy_->size()))) {
                         pressed = at->toPoint();
-                        QTest::touchEvent(accuracy_.get(), touchscreen_).press(0, *pressed);
+                        QTest::touchEvent(accuracy_.get(), touchscreen_.get()).press(0, *pressed);
                     }
                 }
                 return false;
@@ -155,7 +155,7 @@ protected:
     }
 
     std::unique_ptr<TfrmAccuracy> accuracy_;
-    QPointingDevice* touchscreen_ = nullptr;
+    std::unique_ptr<QPointingDevice> touchscreen_;
 };
 
 TEST_F(AccuracyWindow, MeasuresAnInjectedOffsetAndJitterAndSeesNoDesktopTouches) {
