@@ -12,8 +12,8 @@
 #include <mutex>
 #include <optional>
 
-#include "Protocol/AccuracyFile.h"
-#include "Protocol/AccuracySession.h"
+#include "Checks/AccuracyFile.h"
+#include "Checks/AccuracySession.h"
 #include "Protocol/TouchPackets.h"
 #include "T860Util/CoalescedCall.h"
 

@@ -8,7 +8,7 @@
 #include <QWidget>
 #include <optional>
 
-#include "Protocol/AccuracyFile.h"
+#include "Checks/AccuracyFile.h"
 
 class QDoubleSpinBox;
 class QLabel;

@@ -11,8 +11,8 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
+#include "Formats/WholeFile.h"
 #include "Protocol/Protocolutils.h"
-#include "Protocol/WholeFile.h"
 #include "T860Util/Application.h"
 #include "T860Util/UiSeam.h"
 

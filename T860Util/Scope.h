@@ -10,7 +10,7 @@
 #include <mutex>
 #include <string>
 
-#include "Protocol/BaselineScans.h"
+#include "Checks/BaselineScans.h"
 #include "Protocol/ScopeChannels.h"
 #include "T860Util/Camchart.h"
 #include "T860Util/ScopeReference.h"

@@ -8,9 +8,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 
+#include "Formats/WholeFile.h"
 #include "Protocol/DeviceStatus.h"
 #include "Protocol/Protocolutils.h"
-#include "Protocol/WholeFile.h"
 #include "T860Util/Scope.h"
 #include "T860Util/SettingsView.h"
 #include "T860Util/UiSeam.h"

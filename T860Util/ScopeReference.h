@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "Protocol/BaselineFile.h"
+#include "Checks/BaselineFile.h"
 #include "Protocol/ScopeChannels.h"
 #include "T860Util/Camchart.h"
 

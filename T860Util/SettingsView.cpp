@@ -15,9 +15,9 @@
 
 #include "Driver/XlateLib/Settings.h"
 #include "DriverInterface/DriverIO.h"
+#include "Formats/SettingsFile.h"
 #include "Painter/EasyTreeView.h"
 #include "Protocol/Protocolutils.h"
-#include "Protocol/SettingsFile.h"
 #include "T860Util/Sync.h"
 #include "T860Util/UiSeam.h"
 #include "lib/ByteOrder.h"

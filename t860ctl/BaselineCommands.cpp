@@ -6,9 +6,9 @@
 #include <chrono>
 #include <thread>
 
-#include "Protocol/BaselineCompare.h"
-#include "Protocol/BaselineScans.h"
-#include "Protocol/WholeFile.h"
+#include "Checks/BaselineCompare.h"
+#include "Checks/BaselineScans.h"
+#include "Formats/WholeFile.h"
 #include "t860ctl/CtlRun.h"
 
 namespace {

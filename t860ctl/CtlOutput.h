@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "Protocol/Json.h"
+#include "Formats/Json.h"
 
 class CtlFields {
 public:

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "Protocol/BaselineCompare.h"
+#include "Checks/BaselineCompare.h"
 #include "t860ctl/CtlArguments.h"
 #include "t860ctl/CtlOutput.h"
 #include "t860ctl/CtlSession.h"

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "Protocol/Json.h"
+#include "Formats/Json.h"
 #include "t860ctl/CtlArguments.h"
 
 class CtlRun;

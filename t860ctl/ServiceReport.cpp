@@ -7,8 +7,8 @@
 #include <fstream>
 #include <optional>
 
+#include "Checks/AccuracyFile.h"
 #include "DriverInterface/DriverIO.h"
-#include "Protocol/AccuracyFile.h"
 #include "lib/Version.h"
 #include "t860ctl/CtlRun.h"
 

@@ -4,8 +4,8 @@
 #include <cstdio>
 
 #include "DriverInterface/DriverIO.h"
-#include "Protocol/SettingsFile.h"
-#include "Protocol/WholeFile.h"
+#include "Formats/SettingsFile.h"
+#include "Formats/WholeFile.h"
 #include "t860ctl/CtlRun.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <QPainter>
 #include <QRadioButton>
 
-#include "Protocol/WholeFile.h"
+#include "Formats/WholeFile.h"
 #include "T860Util/Scope.h"
 #include "T860Util/SettingsView.h"
 #include "tests/T860Util/AppFixture.h"

@@ -12,7 +12,7 @@
 #include <sstream>
 #include <thread>
 
-#include "Protocol/Json.h"
+#include "Formats/Json.h"
 #include "T860Util/SettingsView.h"
 #include "tests/T860Util/AppFixture.h"
 

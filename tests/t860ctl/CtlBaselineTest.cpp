@@ -5,9 +5,9 @@
 
 #include <gmock/gmock.h>
 
-#include "Protocol/BaselineFile.h"
-#include "Protocol/Json.h"
-#include "Protocol/WholeFile.h"
+#include "Checks/BaselineFile.h"
+#include "Formats/Json.h"
+#include "Formats/WholeFile.h"
 #include "tests/t860ctl/CtlFixture.h"
 
 using ::testing::HasSubstr;

@@ -5,8 +5,8 @@
 
 #include <fstream>
 
-#include "Protocol/AccuracyFile.h"
-#include "Protocol/Json.h"
+#include "Checks/AccuracyFile.h"
+#include "Formats/Json.h"
 #include "lib/Version.h"
 #include "tests/t860ctl/CtlFixture.h"
 

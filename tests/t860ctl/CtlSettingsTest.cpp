@@ -7,7 +7,7 @@
 #include <chrono>
 #include <thread>
 
-#include "Protocol/Json.h"
+#include "Formats/Json.h"
 #include "tests/t860ctl/CtlFixture.h"
 
 using ::testing::HasSubstr;

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "Protocol/Json.h"
+#include "Formats/Json.h"
 #include "lib/Utils.h"
 #include "t860ctl/DoctorHidraw.h"
 #include "tests/platform/hid/Descriptors.h"

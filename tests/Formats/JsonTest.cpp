@@ -2,7 +2,7 @@
 
 #include <gmock/gmock.h>
 
-#include "Protocol/Json.h"
+#include "Formats/Json.h"
 
 using ::testing::HasSubstr;
 

@@ -9,7 +9,7 @@
 #include <array>
 #include <cstdint>
 
-#include "Protocol/AccuracyCheck.h"
+#include "Checks/AccuracyCheck.h"
 
 enum class AccuracyPhase {
     Touching,  // waiting for the current target to be touched and held

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "Protocol/BaselineFile.h"
+#include "Checks/BaselineFile.h"
 
 // Nothing (and no error) when there is no result yet; false with a message
 // when there is one that cannot be read.

@@ -1,4 +1,4 @@
-#include "Protocol/Json.h"
+#include "Formats/Json.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "Protocol/BaselineAccuracy.h"
+#include "Checks/BaselineAccuracy.h"
 
 #include <filesystem>
 

@@ -1,11 +1,11 @@
-#include "Protocol/BaselineScans.h"
+#include "Checks/BaselineScans.h"
 
 #include <algorithm>
 #include <chrono>
 
+#include "Checks/BaselineAccuracy.h"
 #include "Driver/XlateLib/Settings.h"
 #include "DriverInterface/DriverIO.h"
-#include "Protocol/BaselineAccuracy.h"
 
 int BaselineCameraCount(const std::vector<SavedSetting>& channel6) {
     constexpr int kScopeCameras = 2;

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "Protocol/AccuracyCheck.h"
-#include "Protocol/DesktopMapping.h"
-#include "Protocol/Json.h"
+#include "Checks/AccuracyCheck.h"
+#include "Checks/DesktopMapping.h"
+#include "Formats/Json.h"
 
 constexpr char kAccuracyFileFormat[] = "T860 accuracy";
 constexpr int kAccuracyFileVersion = 1;

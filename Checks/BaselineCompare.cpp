@@ -1,4 +1,4 @@
-#include "Protocol/BaselineCompare.h"
+#include "Checks/BaselineCompare.h"
 
 #include <cmath>
 #include <cstdio>

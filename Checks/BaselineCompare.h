@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "Protocol/BaselineFile.h"
-#include "Protocol/Json.h"
+#include "Checks/BaselineFile.h"
+#include "Formats/Json.h"
 
 // A pixel moved when it differs by more than the larger of an absolute and a
 // relative amount, and a profile moved when a run of such pixels, all moved

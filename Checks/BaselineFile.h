@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include "Protocol/AccuracyFile.h"
-#include "Protocol/Json.h"
-#include "Protocol/SettingsFile.h"
+#include "Checks/AccuracyFile.h"
+#include "Formats/Json.h"
+#include "Formats/SettingsFile.h"
 
 // "format" of a baseline file.
 constexpr char kBaselineFileFormat[] = "T860 baseline";

@@ -4,8 +4,8 @@
 
 #include <gmock/gmock.h>
 
-#include "Protocol/BaselineCompare.h"
-#include "Protocol/BaselineFile.h"
+#include "Checks/BaselineCompare.h"
+#include "Checks/BaselineFile.h"
 
 using ::testing::HasSubstr;
 

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "Protocol/BaselineFile.h"
+#include "Checks/BaselineFile.h"
 #include "Protocol/DeviceStatus.h"
 #include "Protocol/ScopeChannels.h"
 

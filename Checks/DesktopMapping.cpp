@@ -1,4 +1,4 @@
-#include "Protocol/DesktopMapping.h"
+#include "Checks/DesktopMapping.h"
 
 #include <algorithm>
 #include <cmath>

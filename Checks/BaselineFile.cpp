@@ -1,4 +1,4 @@
-#include "Protocol/BaselineFile.h"
+#include "Checks/BaselineFile.h"
 
 #include <cmath>
 #include <utility>

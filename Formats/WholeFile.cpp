@@ -1,4 +1,4 @@
-#include "Protocol/WholeFile.h"
+#include "Formats/WholeFile.h"
 
 #include <cstdio>
 #include <filesystem>

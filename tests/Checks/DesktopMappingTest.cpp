@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-#include "Protocol/DesktopMapping.h"
+#include "Checks/DesktopMapping.h"
 
 using ::testing::HasSubstr;
 using ::testing::Not;

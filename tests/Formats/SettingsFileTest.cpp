@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "Driver/XlateLib/Settings.h"
-#include "Protocol/SettingsFile.h"
+#include "Formats/SettingsFile.h"
 #include "tests/support/TraceCapture.h"
 
 using ::testing::HasSubstr;

@@ -1,10 +1,10 @@
-#include "Protocol/AccuracyFile.h"
+#include "Checks/AccuracyFile.h"
 
 #include <cmath>
 #include <cstdio>
 #include <ctime>
 
-#include "Protocol/WholeFile.h"
+#include "Formats/WholeFile.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "Protocol/AccuracySession.h"
+#include "Checks/AccuracySession.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "Protocol/SettingsFile.h"
+#include "Formats/SettingsFile.h"
 
 #include <charconv>
 #include <cmath>

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "Protocol/AccuracyFile.h"
+#include "Checks/AccuracyFile.h"
 #include "tests/support/TempConfigHome.h"
 
 using ::testing::HasSubstr;

@@ -1,4 +1,4 @@
-#include "Protocol/AccuracySession.h"
+#include "Checks/AccuracySession.h"
 
 #include <algorithm>
 #include <cmath>

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "Protocol/AccuracyCheck.h"
+#include "Checks/AccuracyCheck.h"
 
 // A rectangle of the desktop in its own (global) pixel coordinates.
 struct DesktopRect {

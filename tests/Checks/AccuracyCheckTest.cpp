@@ -6,7 +6,7 @@
 #include <cmath>
 #include <vector>
 
-#include "Protocol/AccuracyCheck.h"
+#include "Checks/AccuracyCheck.h"
 
 namespace {
 

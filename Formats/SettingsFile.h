@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "Protocol/Json.h"
+#include "Formats/Json.h"
 #include "Protocol/SettingsBlockAssembly.h"
 
 // "format" of a settings file.

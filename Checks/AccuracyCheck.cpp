@@ -1,4 +1,4 @@
-#include "Protocol/AccuracyCheck.h"
+#include "Checks/AccuracyCheck.h"
 
 #include <algorithm>
 #include <cmath>
