@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <memory>
 
+#include "tests/support/WaitUntil.h"
+
 namespace {
 
 class QtApplicationEnvironment : public ::testing::Environment {
@@ -16,8 +18,12 @@ public:
             qputenv("QT_QPA_PLATFORM", "offscreen");
         }
         application_ = std::make_unique<QApplication>(argc_, argv_);
+        t860test::SetEventPump([] { QCoreApplication::processEvents(); });
     }
-    void TearDown() override { application_.reset(); }
+    void TearDown() override {
+        t860test::SetEventPump(nullptr);
+        application_.reset();
+    }
 
 private:
     int argc_ = 1;
