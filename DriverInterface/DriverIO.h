@@ -45,8 +45,24 @@ constexpr uint16_t kTouchScreenUsage = 0x0004;
 using ReportCallback = void (*)(int32_t unit, const uint8_t* data, int32_t length);
 using ConnectCallback = void (*)(int32_t unit, int32_t connected);
 
+// The engine's waits in milliseconds. The defaults are the ones the program
+// runs with; a test shortens them to see a restart without waiting seconds.
+struct DriverIOWaits {
+    // After a failed read (no controller, or it went away), before the read
+    // thread asks for the restart that searches again.
+    uint32_t readErrorPauseMs = 5000;
+    // How long a stop waits for each thread before leaving it to end alone.
+    uint32_t stopThreadTimeoutMs = 2000;
+    // After the connected notice, before the first query: the controller
+    // takes a moment before it answers.
+    uint32_t connectionSettleMs = 250;
+};
+DriverIOWaits GetDriverIOWaits();
+// Takes effect at the next wait that starts; safe while the threads run.
+void SetDriverIOWaits(const DriverIOWaits& waits);
+
 void StartDriverIO();
-// A thread that does not end within 2000 ms of its stop is left to end on its
+// A thread that does not end within the stop time-out is left to end on its
 // own (a read thread can be waiting for the window thread in a hand-over); it
 // keeps its own references and never touches what a later start made.
 void StopDriverIO();
@@ -56,6 +72,11 @@ void StopDriverIO();
 void JoinDriverIOThreads();
 int32_t QueueReport0(int32_t unit, const uint8_t* data, int32_t length);
 int32_t QueueReport6(const uint8_t* data, int32_t length);
+// Returns true once the write thread of channel 0 or 6 has written every
+// report queued on that channel before the call, and at once when the channel
+// has no write thread (nothing queued then goes out); false when timeoutMs
+// passes first. What a report's sending caused can be checked after it.
+bool WaitForQueuedReports(int32_t channel, uint32_t timeoutMs);
 bool HidSetOutputReport(HidHandle device, const uint8_t* data, int32_t length);
 void SetReportCallback0(ReportCallback callback);
 void SetReportCallback6(ReportCallback callback);

@@ -8,6 +8,7 @@
 // while a queue lock or the write mutex is held.
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -18,8 +19,6 @@
 
 constexpr int32_t kReportQueueSlots = 100;
 constexpr int32_t kOutputReportSize = 65;
-constexpr uint32_t kStopThreadTimeoutMs = 2000;
-constexpr uint32_t kReadErrorPauseMs = 5000;
 constexpr uint32_t kRestartRequestHoldMs = 500;
 constexpr uint32_t kWriteThreadWakeMs = 1000;
 constexpr uint32_t kQueueLockTimeoutMs = 5000;
@@ -66,6 +65,12 @@ struct ReportQueue {
     // Guarded by hLock. Equal when the queue is empty.
     int32_t WriteIdx = kReportQueueSlots - 1;
     int32_t ReadIdx = kReportQueueSlots - 1;
+    // Counts the write threads' passes over the queue (and their ends), so
+    // that whoever waits for the queue to be sent sees a pass that ended after
+    // it looked. Guarded by passLock, which is taken alone.
+    std::mutex passLock;
+    std::condition_variable passDone;
+    uint64_t Passes = 0;
 };
 
 struct WriteThreadContext : ThreadContext {

@@ -51,7 +51,7 @@ void HidThreadFunc(ThreadContext& tc, std::shared_ptr<ThreadRun> run) {
         // No device, or it went away: search again after a pause, unless
         // stopped meanwhile.
         TraceWarning("DriverIO:HidReadThreadFunc ReadFile error", __FILE__, __LINE__);
-        if (!run->hKillThread.Wait(kReadErrorPauseMs)) {
+        if (!run->hKillThread.Wait(GetDriverIOWaits().readErrorPauseMs)) {
             RequestRestart();
         }
         break;

@@ -186,7 +186,7 @@ void StopThread(ThreadContext& tc) {
     std::shared_ptr<ThreadRun> run = std::move(tc.run);
     run->Running = 0;
     run->hKillThread.Set();
-    if (run->hThreadDone.Wait(kStopThreadTimeoutMs)) {
+    if (run->hThreadDone.Wait(GetDriverIOWaits().stopThreadTimeoutMs)) {
         tc.hThread.join();
         return;
     }

@@ -2,6 +2,7 @@
 // the single-report writes, all serialised by the write mutex.
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 #include "DriverInterface/DriverIOInternal.h"
@@ -37,13 +38,30 @@ void PublishQueueObjects(ReportQueue& rq, const ThreadRun& run) {
     rq.hLock = run.hLock;
 }
 
-void WithdrawQueueObjects(ReportQueue& rq, const std::shared_ptr<platform::Mutex>& lock) {
-    std::lock_guard<std::mutex> guard(rq.published);
-    // A thread that ends late leaves a newer start's objects alone.
-    if (rq.hLock == lock) {
-        rq.hLock.reset();
-        rq.hReportWaiting.reset();
+void CountPass(ReportQueue& rq) {
+    {
+        std::lock_guard<std::mutex> guard(rq.passLock);
+        ++rq.Passes;
     }
+    rq.passDone.notify_all();
+}
+
+void WithdrawQueueObjects(ReportQueue& rq, const std::shared_ptr<platform::Mutex>& lock) {
+    {
+        std::lock_guard<std::mutex> guard(rq.published);
+        // A thread that ends late leaves a newer start's objects alone.
+        if (rq.hLock == lock) {
+            rq.hLock.reset();
+            rq.hReportWaiting.reset();
+        }
+    }
+    // Whoever waits for the queue learns that this thread sends no more.
+    CountPass(rq);
+}
+
+std::shared_ptr<platform::Mutex> PublishedLock(ReportQueue& rq) {
+    std::lock_guard<std::mutex> guard(rq.published);
+    return rq.hLock;
 }
 
 // Sends everything queued; called with the queue's lock held. A stop that
@@ -83,6 +101,7 @@ void HidWriteThreadFunc(ThreadContext& tc, std::shared_ptr<ThreadRun> run) {
         }
         SendBacklog(rq, *run);
         lock->Release();
+        CountPass(rq);
     }
     WithdrawQueueObjects(rq, run->hLock);
     run->hThreadDone.Set();
@@ -138,6 +157,39 @@ int32_t QueueReport0(int32_t, const uint8_t* data, int32_t length) {
 
 int32_t QueueReport6(const uint8_t* data, int32_t length) {
     return AddToReportQueue(WriteContext6.rq, data, length);
+}
+
+bool WaitForQueuedReports(int32_t channel, uint32_t timeoutMs) {
+    ReportQueue& rq = channel == 0 ? WriteContext0.rq : WriteContext6.rq;
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        uint64_t passesSeen = 0;
+        {
+            std::lock_guard<std::mutex> guard(rq.passLock);
+            passesSeen = rq.Passes;
+        }
+        const std::shared_ptr<platform::Mutex> lock = PublishedLock(rq);
+        if (!lock) {
+            return true;
+        }
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        // The write thread sends with the lock held: holding it, an empty
+        // queue means every report taken from it has been written.
+        if (left.count() <= 0 || !lock->Acquire(static_cast<uint32_t>(left.count()))) {
+            return false;
+        }
+        const bool empty = rq.ReadIdx == rq.WriteIdx;
+        lock->Release();
+        if (empty) {
+            return true;
+        }
+        std::unique_lock<std::mutex> guard(rq.passLock);
+        if (!rq.passDone.wait_until(guard, deadline, [&] { return rq.Passes != passesSeen; })) {
+            return false;
+        }
+    }
 }
 
 uint32_t HidWrite(HidHandle device, const uint8_t* report) {

@@ -7,8 +7,11 @@
 
 #include "DriverInterface/DriverIOInternal.h"
 #include "tests/DriverInterface/EngineFixture.h"
+#include "tests/support/EngineWaits.h"
 
 using namespace std::chrono_literals;
+using t860test::QueuedReportsSent;
+using t860test::WaitUntil;
 
 namespace {
 
@@ -36,8 +39,13 @@ TEST_F(EngineTest, InputReportsReachTheirCallbackWithoutTheReportId) {
     Inject(kChannel6Collection, Bytes(70, 1));  // longer than a report: not delivered
     Inject(kChannel6Collection, {0x06, 'E', 1});
     Inject(kChannel0Collection, {0x00, 'F'});
-    ASSERT_TRUE(deliveries.WaitFor(4));  // connected + three reports
-    std::this_thread::sleep_for(50ms);
+    // Each channel's reports arrive in order: once the last of each is
+    // there, the ones before it were delivered or dropped.
+    ASSERT_TRUE(WaitUntil([&] {
+        const auto channel6 = DeliveriesOf(Delivery::Channel6Report);
+        return !channel6.empty() && channel6.back().bytes == Bytes{'E', 1} &&
+               !DeliveriesOf(Delivery::Channel0Report).empty();
+    }));
 
     const auto channel6 = DeliveriesOf(Delivery::Channel6Report);
     ASSERT_EQ(channel6.size(), 2u);
@@ -58,7 +66,8 @@ TEST_F(EngineTest, QueuedReportsGoOutAsWholeSixtyFiveByteReportsOnTheirChannel) 
     QueueReport6(shortReport.data(), static_cast<int32_t>(shortReport.size()));
     const Bytes channel0Report = {0x00, 0x53, 0x72, 0x41};
     QueueReport0(7, channel0Report.data(), static_cast<int32_t>(channel0Report.size()));
-    ASSERT_TRUE(device.outputs.WaitFor(3));
+    ASSERT_TRUE(QueuedReportsSent(6));
+    ASSERT_TRUE(QueuedReportsSent(0));
 
     const auto sent6 = device.SentTo(kChannel6Collection);
     ASSERT_EQ(sent6.size(), 2u);
@@ -104,12 +113,11 @@ TEST_F(EngineTest, FullQueueReadsAsEmptyAfterTheReportThatCatchesUp) {
               1);
     lock->Release();
 
-    std::this_thread::sleep_for(1200ms);  // past the write thread's periodic wake-up
+    ASSERT_TRUE(QueuedReportsSent(6));
     EXPECT_EQ(device.outputs.Size(), 0u);
     const Bytes next = {0x06, 0xAA};
     QueueReport6(next.data(), 2);
-    ASSERT_TRUE(device.outputs.WaitFor(1));
-    std::this_thread::sleep_for(50ms);
+    ASSERT_TRUE(QueuedReportsSent(6));
     EXPECT_EQ(device.SentTo(kChannel6Collection), std::vector<Bytes>{Report65({0x06, 0xAA})});
 }
 
@@ -157,7 +165,7 @@ TEST_F(EngineTest, AtMostOneOutputReportIsInFlightAcrossBothChannelsAndSetOutput
     }
     channel0.join();
     statsWriter.join();
-    ASSERT_TRUE(counting.outputs.WaitFor(3 * kEach, 10s));
+    ASSERT_TRUE(counting.outputs.WaitFor(3 * kEach));
     EXPECT_EQ(counting.maxInFlight.load(), 1);
     const auto statsReports = counting.SentTo(kPerformanceStatsCollection);
     ASSERT_EQ(statsReports.size(), static_cast<size_t>(kEach));
@@ -201,22 +209,21 @@ TEST_F(EngineTest, ReportsQueuedBeforeARestartAreNotSent) {
     StartDriverIO();
     {
         // The write thread, woken by the reports, waits for the lock held
-        // here; the stop ends that wait before it sent anything.
+        // here (or has not woken yet); the stop ends it before it sent
+        // anything.
         const std::shared_ptr<platform::Mutex> lock = QueueLock6();
         ASSERT_TRUE(lock && lock->Acquire(1000));
         for (uint8_t i = 1; i <= 10; ++i) {
             const uint8_t report[] = {0x06, i};
             QueueReport6(report, 2);
         }
-        std::this_thread::sleep_for(50ms);
         StopDriverIO();
         lock->Release();
     }
     StartDriverIO();
     const uint8_t afterRestart[] = {0x06, 0xEE};
     QueueReport6(afterRestart, 2);
-    ASSERT_TRUE(device.outputs.WaitFor(1));
-    std::this_thread::sleep_for(1200ms);  // past the write thread's periodic wake-up
+    ASSERT_TRUE(QueuedReportsSent(6));
 
     EXPECT_EQ(device.SentTo(kChannel6Collection), std::vector<Bytes>{Report65({0x06, 0xEE})});
     EXPECT_FALSE(trace.Contains("timed out"));
@@ -228,9 +235,7 @@ TEST_F(EngineTest, AWriteThatFailsAfterItWasAcceptedIsTracedAsAWrongCount) {
     StartDriverIO();
     const uint8_t report[] = {0x06, 0x43};
     QueueReport6(report, 2);
-    for (int waited = 0; waited < 5000 && !trace.Contains("Wrong amount"); waited += 5) {
-        std::this_thread::sleep_for(5ms);
-    }
+    ASSERT_TRUE(QueuedReportsSent(6));
     EXPECT_EQ(trace.Count("!ERROR! - DriverIO:HidWrite Wrong amount of bytes written"), 1);
     EXPECT_FALSE(trace.Contains("Failed to write report"));
     EXPECT_EQ(device.outputs.Size(), 0u);
@@ -250,11 +255,14 @@ TEST_F(EngineTest, ReportsQueuedWhileStoppedAreDroppedWithOneBugTrace) {
     QueueReport6(report, 2);
     EXPECT_EQ(trace.Count("!BUG! - DriverIO:AddToReportQueue wait for hLock timed out"), 1);
     StartDriverIO();
-    std::this_thread::sleep_for(100ms);
+    ASSERT_TRUE(QueuedReportsSent(6));
+    ASSERT_TRUE(QueuedReportsSent(0));
     EXPECT_EQ(device.outputs.Size(), 0u);
 }
 
 TEST_F(EngineTest, ThreadThatOutlivesItsStopLeavesTheNextStartAlone) {
+    // (The stop's time-out stays the program's: a shorter one could give up
+    // on a thread that a loaded machine merely ends late.)
     // The first channel 6 report blocks its callback past the stop's time-out.
     static std::atomic<bool> release{false};
     static std::atomic<int> calls{0};
@@ -262,18 +270,14 @@ TEST_F(EngineTest, ThreadThatOutlivesItsStopLeavesTheNextStartAlone) {
     calls = 0;
     SetReportCallback6([](int32_t, const uint8_t* data, int32_t length) {
         if (calls++ == 0) {
-            while (!release) {
-                std::this_thread::sleep_for(5ms);
-            }
+            EXPECT_TRUE(WaitUntil([] { return release.load(); }));
         }
         deliveries.Add({Delivery::Channel6Report, Bytes(data, data + length), 0});
     });
     PlugController(device);
     StartDriverIO();
     Inject(kChannel6Collection, {0x06, 1});
-    while (calls == 0) {
-        std::this_thread::sleep_for(1ms);
-    }
+    ASSERT_TRUE(WaitUntil([] { return calls > 0; }));
     StopDriverIO();
     EXPECT_EQ(trace.Count("!ERROR! - DriverIO:StopThread thread timed out"), 1);
 

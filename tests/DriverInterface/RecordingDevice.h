@@ -2,14 +2,13 @@
 // Test helpers around the engine: a virtual controller that records what the
 // program sends, and inboxes that collect what the engine's callbacks deliver.
 
-#include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <vector>
 
 #include "DriverInterface/DriverIO.h"
 #include "platform/hid/VirtualBus.h"
+#include "tests/support/WaitUntil.h"
 
 // Collection indexes of the virtual controller's collections.
 constexpr size_t kDigitizerCollection = 0;
@@ -26,12 +25,10 @@ public:
     void Add(Item item) {
         std::lock_guard<std::mutex> guard(lock_);
         items_.push_back(std::move(item));
-        changed_.notify_all();
     }
-    // True when at least count items arrived within the time.
-    bool WaitFor(size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
-        std::unique_lock<std::mutex> guard(lock_);
-        return changed_.wait_for(guard, timeout, [&] { return items_.size() >= count; });
+    // True once at least count items arrived.
+    bool WaitFor(size_t count) const {
+        return t860test::WaitUntil([&] { return Size() >= count; });
     }
     std::vector<Item> Items() const {
         std::lock_guard<std::mutex> guard(lock_);
@@ -48,7 +45,6 @@ public:
 
 private:
     mutable std::mutex lock_;
-    std::condition_variable changed_;
     std::vector<Item> items_;
 };
 

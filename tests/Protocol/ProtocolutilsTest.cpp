@@ -4,6 +4,7 @@
 
 #include "Protocol/Protocolutils.h"
 #include "tests/DriverInterface/EngineFixture.h"
+#include "tests/support/EngineWaits.h"
 
 namespace {
 
@@ -18,8 +19,12 @@ protected:
     Bytes SentBy(Send send, size_t collection = kChannel6Collection) {
         const size_t before = device.outputs.Size();
         EXPECT_EQ(send(), 0);
-        EXPECT_TRUE(device.outputs.WaitFor(before + 1));
+        EXPECT_TRUE(t860test::QueuedReportsSent(0) && t860test::QueuedReportsSent(6));
         const auto outputs = device.outputs.Items();
+        if (outputs.size() != before + 1) {
+            ADD_FAILURE() << "one report per command, not " << outputs.size() - before;
+            return {};
+        }
         EXPECT_EQ(outputs.back().collection, collection);
         return outputs.back().bytes;
     }
