@@ -20,6 +20,7 @@
 #include "T860Util/Application.h"
 #include "T860Util/FullScreen.h"
 #include "T860Util/KeyPreview.h"
+#include "T860Util/WindowPointer.h"
 #include "lib/Utils.h"
 #include "platform/InputDevices.h"
 #include "platform/Sync.h"
@@ -119,9 +120,7 @@ void TfrmAccuracy::ApplyAccuracyCommandLine() {
 
 TfrmAccuracy::~TfrmAccuracy() {
     takingTouches_ = false;
-    if (frmAccuracy == this) {
-        frmAccuracy = nullptr;
-    }
+    ForgetWindow(frmAccuracy, this);
 }
 
 void TfrmAccuracy::StartTest() {

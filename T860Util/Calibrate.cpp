@@ -5,9 +5,14 @@
 
 #include "Protocol/Protocolutils.h"
 #include "T860Util/FullScreen.h"
+#include "T860Util/WindowPointer.h"
 #include "platform/Sync.h"
 
 TfrmCalibrate* frmCalibrate = nullptr;
+
+TfrmCalibrate::~TfrmCalibrate() {
+    ForgetWindow(frmCalibrate, this);
+}
 
 TfrmCalibrate::TfrmCalibrate(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {

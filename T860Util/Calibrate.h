@@ -11,6 +11,7 @@ class TfrmCalibrate : public QWidget {
     Q_OBJECT
 public:
     explicit TfrmCalibrate(QWidget* parent = nullptr);
+    ~TfrmCalibrate() override;
 
     QPushButton* btnCancelCalibration;
 

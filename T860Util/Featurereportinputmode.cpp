@@ -7,8 +7,13 @@
 #include <QVBoxLayout>
 
 #include "T860Util/ScreenPlacement.h"
+#include "T860Util/WindowPointer.h"
 
 TFrmFeatureReportInputMode* frmFeatureReportInputMode = nullptr;
+
+TFrmFeatureReportInputMode::~TFrmFeatureReportInputMode() {
+    ForgetWindow(frmFeatureReportInputMode, this);
+}
 
 TFrmFeatureReportInputMode::TFrmFeatureReportInputMode(QWidget* parent) : QDialog(parent) {
     setWindowTitle("Feature Report Input Mode");

@@ -12,6 +12,7 @@ class TFrmFeatureReportInputMode : public QDialog {
     Q_OBJECT
 public:
     explicit TFrmFeatureReportInputMode(QWidget* parent = nullptr);
+    ~TFrmFeatureReportInputMode() override;
 
     // Selects the value's button; any other value keeps the selection.
     void LoadInputMode(uint8_t mode);

@@ -1,4 +1,5 @@
 #include "T860Util/Floopcount.h"
+#include "T860Util/WindowPointer.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -9,6 +10,10 @@ TfrmFloopCount* frmFloopCount = nullptr;
 
 namespace {
 constexpr char kTag[] = "Tag";
+}
+
+TfrmFloopCount::~TfrmFloopCount() {
+    ForgetWindow(frmFloopCount, this);
 }
 
 TfrmFloopCount::TfrmFloopCount(QWidget* parent)

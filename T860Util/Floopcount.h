@@ -11,6 +11,7 @@ class TfrmFloopCount : public QWidget {
     Q_OBJECT
 public:
     explicit TfrmFloopCount(QWidget* parent = nullptr);
+    ~TfrmFloopCount() override;
 
     QLabel* Label1;  // the count lives in its "Tag" property
     QPushButton* btnClear;

@@ -21,6 +21,7 @@
 #include "T860Util/ScreenPlacement.h"
 #include "T860Util/Sync.h"
 #include "T860Util/WindowHooks.h"
+#include "T860Util/WindowPointer.h"
 #include "lib/Utils.h"
 #include "platform/DebugOutput.h"
 #include "platform/Sync.h"
@@ -108,9 +109,7 @@ TfrmMain::TfrmMain(QWidget* parent)
 TfrmMain::~TfrmMain() {
     FormClose();
     CloseSyncCalls(this);
-    if (frmMain == this) {
-        frmMain = nullptr;
-    }
+    ForgetWindow(frmMain, this);
 }
 
 void TfrmMain::CreateControls() {
@@ -363,7 +362,7 @@ void OnConnectionChange(int32_t, int32_t connected) {
     GetDeviceIdentity(vendor, product);
     WriteDeviceIdentity(vendor, product);
     DeviceStatus.InfoReceived = 0;
-    platform::Sleep(250);
+    platform::Sleep(GetDriverIOWaits().connectionSettleMs);
     SendText("M?");
     for (uint8_t code : {0x80, 0x10, 0x11, 0x12}) {
         SendDeviceQuery(code);

@@ -1,4 +1,5 @@
 #include "T860Util/Offscreenmode.h"
+#include "T860Util/WindowPointer.h"
 
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -6,6 +7,10 @@
 #include <QVBoxLayout>
 
 TfrmOffscreenMode* frmOffscreenMode = nullptr;
+
+TfrmOffscreenMode::~TfrmOffscreenMode() {
+    ForgetWindow(frmOffscreenMode, this);
+}
 
 TfrmOffscreenMode::TfrmOffscreenMode(QWidget* parent) : QDialog(parent) {
     setWindowTitle("Offscreen Mode");

@@ -11,6 +11,7 @@ class TfrmOffscreenMode : public QDialog {
     Q_OBJECT
 public:
     explicit TfrmOffscreenMode(QWidget* parent = nullptr);
+    ~TfrmOffscreenMode() override;
 
     void LoadOffscreenMode(uint8_t mode);
     // The edit's integer, low 8 bits; 0 when the text is not an integer.

@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include "T860Util/UiSeam.h"
+#include "T860Util/WindowPointer.h"
 
 TfrmPerformanceStats* frmPerformanceStats = nullptr;
 
@@ -17,6 +18,10 @@ bool PerfTestRunning = false;
 ThreadTimesBuffer PerfTestBaseline;
 
 }  // namespace
+
+TfrmPerformanceStats::~TfrmPerformanceStats() {
+    ForgetWindow(frmPerformanceStats, this);
+}
 
 TfrmPerformanceStats::TfrmPerformanceStats(QWidget* parent) : QDialog(parent) {
     setWindowTitle("Performance Stats");

@@ -13,6 +13,7 @@ class TfrmPerformanceStats : public QDialog {
     Q_OBJECT
 public:
     explicit TfrmPerformanceStats(QWidget* parent = nullptr);
+    ~TfrmPerformanceStats() override;
 
     void FormShow();
     void FormClose();

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "T860Util/ScreenPlacement.h"
+#include "T860Util/WindowPointer.h"
 
 TFrmReportMode* frmReportMode = nullptr;
 
@@ -25,6 +26,10 @@ constexpr uint16_t kPuck = 0x0100;
 constexpr uint16_t kOffscreen = 0x0200;
 
 }  // namespace
+
+TFrmReportMode::~TFrmReportMode() {
+    ForgetWindow(frmReportMode, this);
+}
 
 TFrmReportMode::TFrmReportMode(QWidget* parent) : QDialog(parent) {
     setWindowTitle("Set Report Mode");

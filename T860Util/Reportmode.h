@@ -15,6 +15,7 @@ class TFrmReportMode : public QDialog {
     Q_OBJECT
 public:
     explicit TFrmReportMode(QWidget* parent = nullptr);
+    ~TFrmReportMode() override;
 
     void LoadReportMode(uint16_t mode);
     uint16_t ReadReportMode() const;

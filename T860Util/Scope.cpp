@@ -15,6 +15,7 @@
 #include "Protocol/Protocolutils.h"
 #include "T860Util/Application.h"
 #include "T860Util/UiSeam.h"
+#include "T860Util/WindowPointer.h"
 
 TfrmScope* frmScope = nullptr;
 
@@ -31,6 +32,10 @@ constexpr int kTriggerLine1 = kFirstTriggerLine;
 constexpr int kTriggerLine2 = 5;
 
 }  // namespace
+
+TfrmScope::~TfrmScope() {
+    ForgetWindow(frmScope, this);
+}
 
 TfrmScope::TfrmScope(QWidget* mainWindow) : mainWindow_(mainWindow) {
     setWindowTitle("Scope");

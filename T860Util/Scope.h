@@ -26,6 +26,7 @@ class TfrmScope : public QWidget {
 public:
     // mainWindow is closed when the scope closes in scope-only mode.
     explicit TfrmScope(QWidget* mainWindow = nullptr);
+    ~TfrmScope() override;
 
     void ApplyScopeCommandLine();
     void tmrScopeTimer();

@@ -12,6 +12,7 @@
 #include "T860Util/FullScreen.h"
 #include "T860Util/KeyPreview.h"
 #include "T860Util/TouchImageCanvas.h"
+#include "T860Util/WindowPointer.h"
 
 TfrmXTest* frmXTest = nullptr;
 
@@ -60,7 +61,9 @@ TfrmXTest::TfrmXTest(QWidget* parent)
     preview->Attach();
 }
 
-TfrmXTest::~TfrmXTest() = default;
+TfrmXTest::~TfrmXTest() {
+    ForgetWindow(frmXTest, this);
+}
 
 void TfrmXTest::ShowOverScreen() {
     fullScreen_->Show();
