@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "Protocol/PacketLog.h"
+#include "tests/support/ControllerReports.h"
 
 #include <array>
 #include <bit>
@@ -13,8 +14,6 @@
 #include <vector>
 
 namespace {
-
-using Report = std::array<uint8_t, 64>;
 
 // Records every drawing call as text, so tests compare what was drawn.
 class RecordingCanvas : public TouchCanvas {
@@ -41,72 +40,10 @@ private:
     void Add(std::string call) { calls.push_back(std::move(call)); }
 };
 
-void PutBigFloat(uint8_t* p, float value) {
-    const uint32_t bits = std::bit_cast<uint32_t>(value);
-    p[0] = static_cast<uint8_t>(bits >> 24);
-    p[1] = static_cast<uint8_t>(bits >> 16);
-    p[2] = static_cast<uint8_t>(bits >> 8);
-    p[3] = static_cast<uint8_t>(bits);
-}
-
-void PutLittleFloat(uint8_t* p, float value) {
-    const uint32_t bits = std::bit_cast<uint32_t>(value);
-    std::memcpy(p, &bits, 4);  // the test host is little-endian, like the wire
-}
-
-void PutLittle16(uint8_t* p, uint16_t value) {
-    p[0] = static_cast<uint8_t>(value);
-    p[1] = static_cast<uint8_t>(value >> 8);
-}
-
-Report XReport(uint8_t length, uint8_t state, float x, float y, uint8_t state2 = 0, float x2 = 0,
-               float y2 = 0) {
-    Report r{};
-    r[0] = 'X';
-    r[1] = length;
-    r[2] = state;
-    PutBigFloat(&r[3], x);
-    PutBigFloat(&r[7], y);
-    PutLittle16(&r[11], 30);
-    PutLittle16(&r[13], 40);
-    r[15] = state2;
-    PutBigFloat(&r[16], x2);
-    PutBigFloat(&r[20], y2);
-    return r;
-}
-
-Report YReport(uint8_t count, std::initializer_list<TouchRecord> touches) {
-    Report r{};
-    r[0] = 'Y';
-    int offset = 2;
-    for (const TouchRecord& t : touches) {
-        r[offset] = t.State;
-        r[offset + 1] = t.Id;
-        PutLittle16(&r[offset + 2], t.X);
-        PutLittle16(&r[offset + 4], t.Y);
-        PutLittle16(&r[offset + 6], t.Width);
-        PutLittle16(&r[offset + 8], t.Height);
-        offset += 10;
-    }
-    r[22] = count;
-    return r;
-}
-
-Report OReport(uint8_t count, uint8_t state, uint8_t id, float x, float y) {
-    Report r{};
-    r[0] = 'O';
-    r[2] = state;
-    r[3] = id;
-    PutLittleFloat(&r[4], x);
-    PutLittleFloat(&r[8], y);
-    r[30] = count;
-    return r;
-}
-
 const TouchView kView{1000, 500, false, 250, 125, 500, 250};
 
 TEST(TouchPackets, DecodingFollowsEachKindsByteOrder) {
-    const Report x = XReport(26, 1, 1000.0f, 2000.0f, 3, 5.5f, 6.5f);
+    const Report64 x = XReport(26, {1, 1000.0f, 2000.0f, 30, 40}, {3, 5.5f, 6.5f});
     const XPacket xp = DecodeXPacket(x.data());
     EXPECT_EQ(xp.Touch[0].X, 1000.0f);
     EXPECT_EQ(xp.Touch[0].Y, 2000.0f);
@@ -128,8 +65,8 @@ TEST(TouchPackets, DecodingFollowsEachKindsByteOrder) {
 }
 
 TEST(TouchPackets, CountsStayInsideThePacket) {
-    EXPECT_EQ(DecodeXPacket(XReport(20, 1, 0, 0).data()).LogCount(), 2);
-    EXPECT_EQ(DecodeXPacket(XReport(13, 1, 0, 0).data()).LogCount(), 1);
+    EXPECT_EQ(DecodeXPacket(XReport(20, {1, 0, 0, 30, 40}).data()).LogCount(), 2);
+    EXPECT_EQ(DecodeXPacket(XReport(13, {1, 0, 0, 30, 40}).data()).LogCount(), 1);
     EXPECT_EQ(DecodeYPacket(YReport(255, {}).data()).RecordCount(), 2);
     EXPECT_EQ(DecodeOffscreenPacket(OReport(3, 1, 0, 0, 0).data()).RecordCount(), 2);
 }
@@ -146,7 +83,8 @@ TEST(TouchPackets, TruncationIsDefinedForAnyFloat) {
 TEST(TouchDrawing, XPacketDrawsScaledCirclesLinesAndTexts) {
     TouchMemory memory;
     RecordingCanvas canvas;
-    DrawXPacket(canvas, kView, DecodeXPacket(XReport(26, 1, 32767, 32767, 3, 0, 0).data()), memory,
+    DrawXPacket(canvas, kView,
+                DecodeXPacket(XReport(26, {1, 32767, 32767, 30, 40}, {3, 0, 0}).data()), memory,
                 1000);
     ASSERT_EQ(canvas.calls.size(), 5u);
     EXPECT_EQ(canvas.calls[0], "fill 992,492,1008,508 0/128/0");
@@ -157,7 +95,8 @@ TEST(TouchDrawing, XPacketDrawsScaledCirclesLinesAndTexts) {
 
     // A move continues from where touch 1 was last drawn, in pixels.
     canvas.calls.clear();
-    DrawXPacket(canvas, kView, DecodeXPacket(XReport(13, 2, 0, 32767).data()), memory, 1010);
+    DrawXPacket(canvas, kView, DecodeXPacket(XReport(13, {2, 0, 32767, 30, 40}).data()), memory,
+                1010);
     EXPECT_EQ(canvas.calls[0], "line 1000,500-0,500");
 }
 
@@ -192,14 +131,15 @@ TEST(TouchDrawing, NumbersKeepTheirDecimalPointUnderACommaLocale) {
         << "a German locale is installed by the package list (locales-all)";
     TouchMemory memory;
     RecordingCanvas canvas;
-    DrawXPacket(canvas, kView, DecodeXPacket(XReport(26, 1, 16383.5f, 32767, 2, 0, 0).data()),
-                memory, 1000);
+    DrawXPacket(canvas, kView,
+                DecodeXPacket(XReport(26, {1, 16383.5f, 32767, 30, 40}, {2, 0, 0}).data()), memory,
+                1000);
     ASSERT_EQ(canvas.calls.size(), 5u);
     EXPECT_EQ(canvas.calls[2], "text 10,10 X: 500.000000, Y: 500.000000");
     EXPECT_EQ(canvas.calls[3], "text 10,30 X: 0.000000, Y: 0.000000");
 
     char line[TPacketLog::kLineCapacity];
-    TPacketLog::FormatLine(DecodeXPacket(XReport(13, 1, 0.5f, 2000).data()), line,
+    TPacketLog::FormatLine(DecodeXPacket(XReport(13, {1, 0.5f, 2000, 30, 40}).data()), line,
                            TPacketLog::kLineCapacity);
     EXPECT_STREQ(line, "1,1,0.5000,2000.0000,30,40,0,0.0000,0.0000,0,0\r\n");
 }
@@ -207,7 +147,7 @@ TEST(TouchDrawing, NumbersKeepTheirDecimalPointUnderACommaLocale) {
 TEST(TouchDrawing, MalformedXLengthDrawsTheErrorButCountsForTheRate) {
     TouchMemory memory;
     RecordingCanvas canvas;
-    DrawXPacket(canvas, kView, DecodeXPacket(XReport(20, 1, 100, 100).data()), memory, 5);
+    DrawXPacket(canvas, kView, DecodeXPacket(XReport(20, {1, 100, 100, 30, 40}).data()), memory, 5);
     ASSERT_EQ(canvas.calls.size(), 2u);
     EXPECT_EQ(canvas.calls[0], "text 100,100 X Multitouch Packet Length Error");
     EXPECT_EQ(canvas.calls[1].rfind("text 10,100 XPS:", 0), 0u);

@@ -21,8 +21,11 @@
 #include "T860Util/AccuracyResults.h"
 #include "T860Util/Dispatch.h"
 #include "tests/T860Util/AppFixture.h"
+#include "tests/support/WaitUntil.h"
 
 namespace {
+
+using t860test::WaitUntil;
 
 // Where the desktop puts a touch that the controller reports at a window
 // pixel; none when it lands outside the window (the desktop then gives it to
@@ -63,8 +66,12 @@ protected:
     void Open() {
         QTest::keyClick(main_.get(), Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
         ASSERT_TRUE(accuracy_->isVisible());
-        ASSERT_TRUE(PumpUntil([this] { return (controller_->ReportMode() & 0xFF) == 0x02; }));
-        Pump(20);  // a full-screen window may still be resized
+        ASSERT_TRUE(WaitUntil([this] { return (controller_->ReportMode() & 0xFF) == 0x02; }));
+        // The targets are placed on the window as it covers its screen.
+        ASSERT_TRUE(WaitUntil([this] {
+            return accuracy_->screen() != nullptr &&
+                   accuracy_->geometry() == accuracy_->screen()->geometry();
+        }));
     }
 
     TechnicianConfig Technician(const std::vector<int>& targets) const {
@@ -106,34 +113,32 @@ protected:
                 pressed.reset();
             }
         };
-        const bool finished = PumpUntil(
-            [&] {
-                if (accuracy_->Phase() == AccuracyPhase::Finished) {
-                    return accuracy_->Results->isVisible();  // once the window thread had it
+        const bool finished = WaitUntil([&] {
+            if (accuracy_->Phase() == AccuracyPhase::Finished) {
+                return accuracy_->Results->isVisible();  // once the window thread had it
+            }
+            const bool holding = accuracy_->Holding();
+            if (!holding) {
+                release();
+                inHold = false;
+            }
+            if (holding && !inHold && touched < config.targets.size()) {
+                inHold = true;
+                float x;
+                float y;
+                script->TouchPixels(touched++, x, y);
+                const QPoint controllerAt(qRound(x), qRound(y));
+                if (alsoMouse) {
+                    QTest::mouseClick(accuracy_.get(), Qt::LeftButton, {}, controllerAt);
                 }
-                const bool holding = accuracy_->Holding();
-                if (!holding) {
-                    release();
-                    inHold = false;
+                if (const std::optional<QPointF> at =
+                        desktop(QPointF(x, y), QSizeF(accuracy_->size()))) {
+                    pressed = at->toPoint();
+                    QTest::touchEvent(accuracy_.get(), touchscreen_.get()).press(0, *pressed);
                 }
-                if (holding && !inHold && touched < config.targets.size()) {
-                    inHold = true;
-                    float x;
-                    float y;
-                    script->TouchPixels(touched++, x, y);
-                    const QPoint controllerAt(qRound(x), qRound(y));
-                    if (alsoMouse) {
-                        QTest::mouseClick(accuracy_.get(), Qt::LeftButton, {}, controllerAt);
-                    }
-                    if (const std::optional<QPointF> at =
-                            desktop(QPointF(x, y), QSizeF(accuracy_->size()))) {
-                        pressed = at->toPoint();
-                        QTest::touchEvent(accuracy_.get(), touchscreen_.get()).press(0, *pressed);
-                    }
-                }
-                return false;
-            },
-            20000);
+            }
+            return false;
+        });
         release();
         ASSERT_TRUE(finished) << "stopped at target " << accuracy_->CurrentTarget() + 1;
         ASSERT_TRUE(accuracy_->LastResult());
@@ -141,6 +146,7 @@ protected:
     }
 
     void ExpectMatrix(std::vector<double> expected) {
+        ASSERT_TRUE(accuracy_->LastResult());
         const std::optional<AffineMap>& matrix = accuracy_->LastResult()->Mapping.Calibration;
         ASSERT_TRUE(matrix);
         for (size_t i = 0; i < 6; ++i) {
@@ -159,14 +165,14 @@ protected:
 };
 
 TEST_F(AccuracyWindow, MeasuresAnInjectedOffsetAndJitterAndSeesNoDesktopTouches) {
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     TechnicianConfig technician = Technician(AllTargets());
     technician.offsetXPx = 12;
     technician.offsetYPx = -7;
     technician.jitterSdPx = 2;
     // Mouse clicks the desktop makes of touches are no touch events.
-    Play(
-        technician, [](QPointF, QSizeF) { return std::nullopt; }, true);
+    ASSERT_NO_FATAL_FAILURE(Play(
+        technician, [](QPointF, QSizeF) { return std::nullopt; }, true));
     const AccuracyResult& result = *accuracy_->LastResult();
     ASSERT_EQ(result.Samples.size(), 9u);
     for (const TargetSample& sample : result.Samples) {
@@ -185,7 +191,7 @@ TEST_F(AccuracyWindow, MeasuresAnInjectedOffsetAndJitterAndSeesNoDesktopTouches)
 }
 
 TEST_F(AccuracyWindow, RecognisesTheWholeOfTwoScreens) {
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     DesktopLayout layout;
     const double w = accuracy_->width();
     const double h = accuracy_->height();
@@ -194,8 +200,9 @@ TEST_F(AccuracyWindow, RecognisesTheWholeOfTwoScreens) {
     accuracy_->OverrideDesktopLayout(layout);
     const QByteArray session = qgetenv("XDG_SESSION_TYPE");
     qputenv("XDG_SESSION_TYPE", "x11");
-    Play(Technician(AllTargets()),
-         [](QPointF p, QSizeF size) { return Inside(QPointF(2 * p.x(), p.y()), size); });
+    ASSERT_NO_FATAL_FAILURE(Play(Technician(AllTargets()), [](QPointF p, QSizeF size) {
+        return Inside(QPointF(2 * p.x(), p.y()), size);
+    }));
     const AccuracyResult& result = *accuracy_->LastResult();
     EXPECT_EQ(result.Mapping.Cause, MappingCause::WholeDesktop);
     EXPECT_EQ(result.Mapping.TargetsWithEvents, 3);
@@ -209,12 +216,12 @@ TEST_F(AccuracyWindow, RecognisesTheWholeOfTwoScreens) {
 }
 
 TEST_F(AccuracyWindow, RecognisesARotationByNinetyDegrees) {
-    Open();
-    Play(Technician(AllTargets()), [](QPointF p, QSizeF size) {
+    ASSERT_NO_FATAL_FAILURE(Open());
+    ASSERT_NO_FATAL_FAILURE(Play(Technician(AllTargets()), [](QPointF p, QSizeF size) {
         return Inside(QPointF(size.width() * (1 - p.y() / size.height()),
                               size.height() * p.x() / size.width()),
                       size);
-    });
+    }));
     const AccuracyResult& result = *accuracy_->LastResult();
     EXPECT_EQ(result.Mapping.Cause, MappingCause::Oriented);
     EXPECT_EQ(result.Mapping.Turn, Orientation::Rotated90);
@@ -224,27 +231,28 @@ TEST_F(AccuracyWindow, RecognisesARotationByNinetyDegrees) {
 
 TEST_F(AccuracyWindow, RecognisesAMirrorAndTheRightMappingOnTheLargeGrid) {
     accuracy_->cbLargeGrid->setChecked(true);
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     const auto technician = Technician(AllTargets(25));
-    Play(technician,
-         [](QPointF p, QSizeF size) { return Inside(QPointF(size.width() - p.x(), p.y()), size); });
+    ASSERT_NO_FATAL_FAILURE(Play(technician, [](QPointF p, QSizeF size) {
+        return Inside(QPointF(size.width() - p.x(), p.y()), size);
+    }));
     EXPECT_EQ(accuracy_->LastResult()->Samples.size(), 25u);
     EXPECT_EQ(accuracy_->LastResult()->Mapping.Cause, MappingCause::Oriented);
     EXPECT_EQ(accuracy_->LastResult()->Mapping.Turn, Orientation::MirroredLeftRight);
     ExpectMatrix({-1, 0, 1, 0, 1, 0});
 
     accuracy_->cbLargeGrid->setChecked(false);  // starts again with 9 targets
-    Play(Technician(AllTargets()), Inside);
+    ASSERT_NO_FATAL_FAILURE(Play(Technician(AllTargets()), Inside));
     EXPECT_EQ(accuracy_->LastResult()->Mapping.Cause, MappingCause::Correct);
     EXPECT_TRUE(accuracy_->LastResult()->Advice.empty());
     EXPECT_FALSE(accuracy_->Results->edAdvice->isVisible());
 }
 
 TEST_F(AccuracyWindow, ARedoneTargetReplacesItsSampleAndSaveWritesFileAndPicture) {
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     TechnicianConfig technician = Technician(AllTargets());
     technician.offsetXPx = 3;
-    Play(technician, Inside);
+    ASSERT_NO_FATAL_FAILURE(Play(technician, Inside));
     const AccuracyResult first = *accuracy_->LastResult();
 
     accuracy_->Results->tbTargets->selectRow(4);
@@ -252,7 +260,7 @@ TEST_F(AccuracyWindow, ARedoneTargetReplacesItsSampleAndSaveWritesFileAndPicture
     EXPECT_FALSE(accuracy_->Results->isVisible());
     TechnicianConfig again = Technician({4});
     again.offsetXPx = -9;
-    Play(again, Inside);
+    ASSERT_NO_FATAL_FAILURE(Play(again, Inside));
     const AccuracyResult& redone = *accuracy_->LastResult();
     EXPECT_NEAR(redone.Samples[4].Controller.Mean.X - redone.Samples[4].Target.X, -9, 0.5);
     EXPECT_DOUBLE_EQ(redone.Samples[3].Controller.Mean.X, first.Samples[3].Controller.Mean.X);
@@ -272,16 +280,16 @@ TEST_F(AccuracyWindow, ARedoneTargetReplacesItsSampleAndSaveWritesFileAndPicture
 
 TEST_F(AccuracyWindow, TighterLimitsFailTargetsAndClosingRestoresTheControllersReportMode) {
     SetReportMode(0x0105);
-    ASSERT_TRUE(PumpUntil([this] { return controller_->ReportMode() == 0x0105; }));
+    ASSERT_TRUE(WaitUntil([this] { return controller_->ReportMode() == 0x0105; }));
     // What the program last heard is stale; the window asks the controller.
-    ASSERT_TRUE(PumpUntil([] { return DeviceStatus.ReportMode == 0x0105; }));
+    ASSERT_TRUE(WaitUntil([] { return DeviceStatus.ReportMode == 0x0105; }));
     DeviceStatus.ReportMode = 0;
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     EXPECT_EQ(accuracy_->SavedReportMode, 0x0105);
     EXPECT_EQ(controller_->ReportMode(), 0x0102);
     TechnicianConfig technician = Technician(AllTargets());
     technician.offsetXPx = 6;
-    Play(technician, Inside);
+    ASSERT_NO_FATAL_FAILURE(Play(technician, Inside));
     EXPECT_TRUE(Summarise(accuracy_->LastResult()->Samples, accuracy_->LastResult()->Screen,
                           accuracy_->LastResult()->Thresholds)
                     .Passed);
@@ -293,23 +301,23 @@ TEST_F(AccuracyWindow, TighterLimitsFailTargetsAndClosingRestoresTheControllersR
 
     Key(Qt::Key_Escape);
     EXPECT_FALSE(accuracy_->isVisible());
-    ASSERT_TRUE(PumpUntil([this] { return controller_->ReportMode() == 0x0105; }));
+    ASSERT_TRUE(WaitUntil([this] { return controller_->ReportMode() == 0x0105; }));
     const Report65 restore = recorder_->Sent(6).back();
     EXPECT_EQ(Hex(restore, 6), "06 43 03 36 01 05");
 }
 
 TEST_F(AccuracyWindow, BackspaceStepsBackDuringTheRunAndAltF4Leaves) {
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     controller_->PlayTechnician(std::make_shared<TechnicianScript>(
         Technician({0}), controller_->Config().touchReportsPerSecond));
-    ASSERT_TRUE(PumpUntil([this] { return accuracy_->CurrentTarget() == 1; }, 5000));
+    ASSERT_TRUE(WaitUntil([this] { return accuracy_->CurrentTarget() == 1; }));
     Key(Qt::Key_Backspace);
     EXPECT_EQ(accuracy_->CurrentTarget(), 0);
     EXPECT_EQ(accuracy_->Phase(), AccuracyPhase::Touching);
 
     Key(Qt::Key_F4, Qt::AltModifier);
     EXPECT_FALSE(accuracy_->isVisible());
-    ASSERT_TRUE(PumpUntil([this] { return controller_->ReportMode() == 0x0020; }));
+    ASSERT_TRUE(WaitUntil([this] { return controller_->ReportMode() == 0x0020; }));
 }
 
 }  // namespace

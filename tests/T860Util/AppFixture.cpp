@@ -4,21 +4,17 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <thread>
 
 #include "DriverInterface/DriverIO.h"
 #include "Protocol/DeviceStatus.h"
 #include "T860Util/Sync.h"
 #include "lib/Utils.h"
-#include "tests/T860Util/SettingsTreeInput.h"
+#include "tests/T860Util/ProgramGlobals.h"
+#include "tests/T860Util/ReadBarrier.h"
+#include "tests/support/EngineWaits.h"
 
-Report64 Report(std::initializer_list<uint8_t> bytes) {
-    Report64 report{};
-    std::copy(bytes.begin(), bytes.end(), report.begin());
-    return report;
-}
+using t860test::WaitUntil;
 
 void OutputRecorder::OnOutputReport(size_t collection, const uint8_t* report, size_t length) {
     {
@@ -57,20 +53,6 @@ void OutputRecorder::Clear() {
     sent_.clear();
 }
 
-void ResetDeviceStatus() {
-    TDeviceStatus& s = DeviceStatus;
-    s.Connected = s.Calibrating = s.ReportModeReceived = s.OffscreenModeReceived = false;
-    s.InputDevicesOn = s.InputDevicesUpdating = s.RestoreDefaultsDone = false;
-    s.StreamStatusOk = s.StreamStatusReceived = s.ContinuousStreamOn = false;
-    s.ReportMode = 0;
-    s.OffscreenMode = 0;
-    s.ModelNumber = 0;
-    s.FirmwareVersion = 0;
-    s.SerialNumber = 0;
-    s.InfoReceived = 0;
-    s.DriverVersion[0] = '\0';
-}
-
 ControllerConfig AppFixture::Config() const {
     ControllerConfig config;
     config.calibrationMs = 1500;
@@ -80,7 +62,7 @@ ControllerConfig AppFixture::Config() const {
 
 void AppFixture::SetUp() {
     ResetDataFolderCacheForTest();
-    ResetDeviceStatus();
+    ResetProgramGlobals();
     platform::hid::SelectBackend(&bus_);
     SetDeviceIdentity(kDefaultVendorID, kDefaultProductID);
     controller_ = std::make_unique<VirtualController>(bus_, Config());
@@ -99,17 +81,17 @@ void AppFixture::CreateWindows(bool waitConnected) {
     floop_ = std::make_unique<TfrmFloopCount>();
     frmFloopCount = floop_.get();
     if (waitConnected) {
-        ASSERT_TRUE(PumpUntil([] { return DeviceStatus.InfoReceived == kInfoAll; }))
+        ASSERT_TRUE(WaitUntil([] { return DeviceStatus.InfoReceived == kInfoAll; }))
             << "connection handshake";
         // The last label refresh and the reply to "M?" go through the window
         // thread; a test starts once no hand-over is waiting any more.
-        ASSERT_TRUE(PumpUntil([this] {
+        ASSERT_TRUE(WaitUntil([this] {
             char info[kDeviceInfoCapacity];
             FormatDeviceInfo(DeviceStatus, info, kDeviceInfoCapacity);
             return main_->lbInfo->text() == QString::fromLatin1(info) &&
                    main_->cbInputDevices->checkState() != Qt::PartiallyChecked;
         }));
-        Pump(20);
+        ASSERT_TRUE(AllQueuedReportsSent());
     }
 }
 
@@ -120,25 +102,23 @@ void AppFixture::TearDown() {
     const_cast<platform::hid::VirtualDevice&>(controller_->Device()).SetHandler(controller_.get());
     controller_->Unplug();
     floop_.reset();
-    frmFloopCount = nullptr;
     calibrate_.reset();
-    frmCalibrate = nullptr;
     xtest_.reset();
-    frmXTest = nullptr;
     main_.reset();
     JoinDriverIOThreads();
     controller_.reset();
     platform::hid::SelectBackend(nullptr);
 }
 
-bool AppFixture::PumpUntil(const std::function<bool()>& condition, int timeoutMs) {
-    return ::PumpUntil(condition, timeoutMs);
+bool AppFixture::AllQueuedReportsSent() {
+    QCoreApplication::processEvents();
+    return t860test::QueuedReportsSent(0) && t860test::QueuedReportsSent(6);
 }
 
-void AppFixture::Pump(int ms) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (std::chrono::steady_clock::now() < deadline) {
-        QApplication::processEvents();
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
+bool AppFixture::InjectedReportsHandled(int channel) {
+    return ::InjectedReportsHandled(*controller_, channel);
+}
+
+bool AppFixture::Settled() {
+    return AllQueuedReportsSent() && InjectedReportsHandled() && AllQueuedReportsSent();
 }

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -18,12 +17,11 @@
 #include "T860Util/Xtest.h"
 #include "platform/hid/VirtualBus.h"
 #include "tests/T860Util/ScriptedUi.h"
+#include "tests/support/ControllerReports.h"
 #include "tests/support/TempConfigHome.h"
 
-using Report64 = std::array<uint8_t, 64>;
 using Report65 = std::array<uint8_t, 65>;
 
-Report64 Report(std::initializer_list<uint8_t> bytes);
 // The first count bytes as upper-case hex pairs separated by blanks.
 std::string Hex(const Report65& report, int count);
 
@@ -55,10 +53,20 @@ protected:
     // Builds the windows, starting device access; waits for the handshake.
     void CreateWindows(bool waitConnected = true);
 
-    // Runs the window thread's events until the condition holds or the time
-    // is up; returns the condition.
-    static bool PumpUntil(const std::function<bool()>& condition, int timeoutMs = 3000);
-    static void Pump(int ms);
+    // True once every report that the test made the program queue has
+    // reached the controller: the window thread's pending events run first
+    // (some queue a report), then both write queues are waited for. A check
+    // that a report was not sent comes after this.
+    static bool AllQueuedReportsSent();
+    // True once the channel's read thread has handled every report injected
+    // on it before: a marker injected after them has had its effect. On
+    // channel 6 it is a stream status reply (left received), on channel 0 a
+    // settings chunk that completes no block.
+    bool InjectedReportsHandled(int channel = 6);
+    // True once the program has done what the test set going: the reports
+    // queued are written, the controller's answers to them handled, and what
+    // those answers queued written too.
+    bool Settled();
 
     virtual ControllerConfig Config() const;
 
@@ -72,6 +80,3 @@ protected:
     std::unique_ptr<TfrmCalibrate> calibrate_;
     std::unique_ptr<TfrmFloopCount> floop_;
 };
-
-// Clears the process-wide device status between tests.
-void ResetDeviceStatus();

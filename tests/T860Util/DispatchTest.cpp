@@ -3,13 +3,13 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
-#include <bit>
 
 #include "Protocol/DeviceStatus.h"
 #include "T860Util/Dispatch.h"
 #include "T860Util/Scope.h"
 #include "T860Util/SettingsView.h"
 #include "tests/T860Util/AppFixture.h"
+#include "tests/support/WaitUntil.h"
 
 namespace {
 
@@ -22,34 +22,20 @@ protected:
     static void Deliver(const Report64& report) { OnChannel6Report(0, report.data(), 64); }
 };
 
-void PutBigFloat(uint8_t* p, float value) {
-    const uint32_t bits = std::bit_cast<uint32_t>(value);
-    for (int i = 0; i < 4; ++i) {
-        p[i] = static_cast<uint8_t>(bits >> (24 - 8 * i));
-    }
-}
-
-Report64 XPacketReport(uint8_t length, uint8_t state, float x, float y) {
-    Report64 r = Report({'X', length, state});
-    PutBigFloat(&r[3], x);
-    PutBigFloat(&r[7], y);
-    return r;
-}
-
 TEST_F(Dispatch, RepliesUpdateTheStatusAndTheLabel) {
     DeviceStatus.ReportMode = 0x0302;
-    Deliver(Report({'C', 2, 0x32, 0x05}));
+    Deliver(Reply(0x32, {0x05}));
     EXPECT_EQ(DeviceStatus.ReportMode, 0x0305);
 
-    Deliver(Report({'C', 9, 0x80, 0, 1, 0, 2, 0, 3, 0, 4}));
-    Deliver(Report({'C', 3, 0x11, 0x01, 0x04}));
+    Deliver(Reply(0x80, {0, 1, 0, 2, 0, 3, 0, 4}));
+    Deliver(Reply(0x11, {0x01, 0x04}));
     EXPECT_TRUE(
         main_->lbInfo->text().startsWith("Driver Version: 1.2.3.4, Model Number: 860\n"
                                          "Firmware Version: 1.4,"))
         << main_->lbInfo->text().toStdString();
 
     // Only 64-byte reports count, on either channel.
-    const Report64 shortOne = Report({'C', 2, 0x32, 0x09});
+    const Report64 shortOne = Reply(0x32, {0x09});
     OnChannel6Report(0, shortOne.data(), 63);
     EXPECT_EQ(DeviceStatus.ReportMode, 0x0305);
     const Report64 floop = Report({'T', 6, 'F', ' ', 'l', 'o', 'o', 'p'});
@@ -69,13 +55,13 @@ TEST_F(Dispatch, OnlyExactInputDevicesTextsChangeTheBox) {
     recorder_->Clear();
     Deliver(Report({'T', 1, 'm'}));
     EXPECT_EQ(main_->cbInputDevices->checkState(), Qt::Unchecked);
-    Pump(20);
+    ASSERT_TRUE(AllQueuedReportsSent());
     EXPECT_TRUE(recorder_->Sent(6).empty()) << "a box set from a reply sends nothing";
 }
 
 TEST_F(Dispatch, EndToEndInjectedReplyReachesTheStatus) {
-    controller_->InjectReport(6, Report({'C', 3, 0x36, 0xAB, 0xCD}).data(), 64);
-    EXPECT_TRUE(PumpUntil([] { return DeviceStatus.ReportMode == 0xABCD; }));
+    controller_->InjectReport(6, Reply(0x36, {0xAB, 0xCD}).data(), 64);
+    EXPECT_TRUE(t860test::WaitUntil([] { return DeviceStatus.ReportMode == 0xABCD; }));
 }
 
 TEST_F(Dispatch, DownTouchPaintsItsColourAtItsPlaceAndAKeyClearsIt) {
@@ -83,7 +69,7 @@ TEST_F(Dispatch, DownTouchPaintsItsColourAtItsPlaceAndAKeyClearsIt) {
     ASSERT_TRUE(xtest_->isVisible());
     const int w = xtest_->width();
     const int h = xtest_->height();
-    Deliver(XPacketReport(13, 1, 16383.5f, 16383.5f));  // the middle of the window
+    Deliver(XReport(13, {1, 16383.5f, 16383.5f}));  // the middle of the window
     QImage image = xtest_->CanvasSnapshot();
     EXPECT_EQ(image.pixelColor(w / 2, h / 2), QColor(0, 128, 0));
 
@@ -99,11 +85,11 @@ TEST_F(Dispatch, DownTouchPaintsItsColourAtItsPlaceAndAKeyClearsIt) {
 TEST_F(Dispatch, PacketsOfAnotherTestOrAClosedWindowDrawNothing) {
     // Drawn, a packet would move touch 1's last position and count for the rate.
     const TouchMemory before = TouchDrawMemory;
-    Deliver(XPacketReport(13, 1, 1000, 1000));  // window hidden
+    Deliver(XReport(13, {1, 1000, 1000}));  // window hidden
     EXPECT_TRUE(TouchDrawMemory == before) << "hidden: no position kept, no packet counted";
     main_->btnYMultiTest->click();
     const QImage opened = xtest_->CanvasSnapshot();
-    Deliver(XPacketReport(13, 1, 1000, 1000));  // X packet in the Y test
+    Deliver(XReport(13, {1, 1000, 1000}));  // X packet in the Y test
     EXPECT_EQ(xtest_->CanvasSnapshot(), opened);
     EXPECT_TRUE(TouchDrawMemory == before) << "another test's packet";
     xtest_->close();
@@ -111,11 +97,11 @@ TEST_F(Dispatch, PacketsOfAnotherTestOrAClosedWindowDrawNothing) {
 
 TEST_F(Dispatch, MoveLineStartsWhereTheLastOpeningEnded) {
     main_->btnXMultiTest->click();
-    Deliver(XPacketReport(13, 1, 0, 0));
-    Deliver(XPacketReport(13, 3, 32767.0f / 2, 32767.0f / 2));
+    Deliver(XReport(13, {1, 0, 0}));
+    Deliver(XReport(13, {3, 32767.0f / 2, 32767.0f / 2}));
     xtest_->close();
     main_->btnXMultiTest->click();
-    Deliver(XPacketReport(13, 2, 32767.0f / 4, 32767.0f / 2));
+    Deliver(XReport(13, {2, 32767.0f / 4, 32767.0f / 2}));
     // The line runs from the middle to a quarter along the middle row.
     const QImage image = xtest_->CanvasSnapshot();
     const int y = xtest_->height() / 2;
@@ -133,7 +119,7 @@ TEST_F(Dispatch, SettingsAndScopeReportsReachTheirWindowsChannel6sOnlyWhileShown
     frmScope = &scope;
     // A chunk of one byte at offset 1000 that completes no block, and camera
     // data for pixel 0 of camera 1.
-    const auto chunk = [](uint8_t value) { return Report({'N', 5, 'A', 0, 2, 0x03, 0xE8, value}); };
+    const auto chunk = [](uint8_t value) { return SettingsChunk(0, 2, 1000, {value}); };
     const auto camera = [](uint8_t value) { return Report({'G', 7, 0, 0, 49, 0, 0, 0, value}); };
     const auto assembled = [](const TSettingsChannel& channel) { return channel.assembly[1000]; };
     const auto pixel0 = [&scope] { return scope.Chart.Lines[0]->Series->YValue(0); };
@@ -161,7 +147,6 @@ TEST_F(Dispatch, SettingsAndScopeReportsReachTheirWindowsChannel6sOnlyWhileShown
     Deliver(camera(0x77));
     EXPECT_EQ(assembled(SettingsChannel6), 0x44);
     EXPECT_EQ(pixel0(), 0x55);
-    frmScope = nullptr;
     EXPECT_EQ(main_->Label1->text(), "Connected");
 }
 

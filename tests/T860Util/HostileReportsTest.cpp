@@ -23,31 +23,21 @@ protected:
     }
 };
 
-// An X multitouch packet of one touch, its coordinates as raw big-endian floats.
-Report64 XTouch(uint8_t state, uint32_t xBits, uint32_t yBits) {
-    Report64 report = Report({'X', kXLengthOneTouch, state});
-    for (int i = 0; i < 4; ++i) {
-        report[3 + i] = static_cast<uint8_t>(xBits >> (24 - 8 * i));
-        report[7 + i] = static_cast<uint8_t>(yBits >> (24 - 8 * i));
-    }
-    return report;
-}
-
 TEST_F(HostileReports, TouchesFarOffTheWindowAreClippedAndLaterTouchesStillDrawn) {
     ShowTouchTest(kReportModeXPackets);
     constexpr uint32_t kMinus4e11 = 0xD2D2D2D2;  // scales to below INT_MIN
     constexpr uint32_t kPlus3e38 = 0x7F000000;
     constexpr uint32_t kInfinity = 0x7F800000;
     const Report64 hostile[] = {
-        XTouch(1, 0x467FFED2, kMinus4e11), XTouch(2, kPlus3e38, kMinus4e11),
-        XTouch(3, kInfinity, kPlus3e38),   XTouch(1, kMinus4e11, kInfinity),
-        XTouch(2, 0x467FFED2, 0x467FFED2),
+        XReportBits(1, 0x467FFED2, kMinus4e11), XReportBits(2, kPlus3e38, kMinus4e11),
+        XReportBits(3, kInfinity, kPlus3e38),   XReportBits(1, kMinus4e11, kInfinity),
+        XReportBits(2, 0x467FFED2, 0x467FFED2),
     };
     for (const Report64& report : hostile) {
         OnChannel6Report(0, report.data(), static_cast<int32_t>(report.size()));
     }
     const uint32_t kMiddle = 0x467FFF00;  // 16383.75 of 32767: the middle of the window
-    const Report64 touch = XTouch(1, kMiddle, kMiddle);
+    const Report64 touch = XReportBits(1, kMiddle, kMiddle);
     OnChannel6Report(0, touch.data(), static_cast<int32_t>(touch.size()));
     const QImage canvas = xtest_->CanvasSnapshot();
     EXPECT_EQ(canvas.pixelColor(canvas.width() / 2, canvas.height() / 2), QColor(0, 128, 0))

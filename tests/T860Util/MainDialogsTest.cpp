@@ -34,12 +34,6 @@ protected:
         frmFeatureReportInputMode = &inputMode_;
         recorder_->Clear();
     }
-    void TearDown() override {
-        frmReportMode = nullptr;
-        frmOffscreenMode = nullptr;
-        frmFeatureReportInputMode = nullptr;
-        AppFixture::TearDown();
-    }
     std::vector<std::string> SentHex(int count) const {
         std::vector<std::string> sent;
         for (const Report65& report : recorder_->Sent(6)) {

@@ -64,11 +64,8 @@ protected:
         scope_->show();
     }
     void TearDown() override {
-        frmScope = nullptr;
         scope_.reset();
         settings_.reset();
-        SettingsChannel0.settingsTable = SettingsChannel6.settingsTable = nullptr;
-        SettingsChannel0.settingsValues = SettingsChannel6.settingsValues = nullptr;
         AppFixture::TearDown();
     }
 

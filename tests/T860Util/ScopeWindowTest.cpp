@@ -10,8 +10,11 @@
 #include "T860Util/Dispatch.h"
 #include "T860Util/Scope.h"
 #include "tests/T860Util/AppFixture.h"
+#include "tests/support/WaitUntil.h"
 
 namespace {
+
+using t860test::WaitUntil;
 
 class ScopeWindow : public AppFixture {
 protected:
@@ -21,11 +24,9 @@ protected:
         scope_ = std::make_unique<TfrmScope>(main_.get());
         frmScope = scope_.get();
         scope_->tmrScope.stop();  // the tests tick it themselves
-        CurrentScopeChannel = kFirstScopeChannel;
         recorder_->Clear();
     }
     void TearDown() override {
-        frmScope = nullptr;
         scope_.reset();
         AppFixture::TearDown();
     }
@@ -51,6 +52,7 @@ protected:
 
 TEST_F(ScopeWindow, RequestsOnlyWhileVisibleInTheSelectedOrder) {
     Tick(2);
+    ASSERT_TRUE(AllQueuedReportsSent());
     EXPECT_TRUE(Requested().empty()) << "hidden: nothing is asked for";
     scope_->show();
     Tick(3);
@@ -64,7 +66,7 @@ TEST_F(ScopeWindow, RequestsOnlyWhileVisibleInTheSelectedOrder) {
     scope_->rbAmbient->click();
     scope_->cbTrigger->click();
     Tick(3);
-    PumpUntil([this] { return Requested().size() == 8; });
+    ASSERT_TRUE(AllQueuedReportsSent());
     EXPECT_EQ(Requested(), (std::vector<int>{49, 50, 49, 70, 70, 79, 59, 79}))
         << "Cam2 + Lit: 70 each tick; Cam1 + Ambient + Trigger: 79, 59, ...";
 }
@@ -75,17 +77,19 @@ TEST_F(ScopeWindow, AMinimisedWindowNeitherAsksForNorTakesProfiles) {
     controller_->DropReplies(true);
     scope_->show();
     scope_->setWindowState(Qt::WindowMinimized);
-    Pump(20);
+    ASSERT_TRUE(WaitUntil([this] { return scope_->isMinimized(); }));
     Tick(2);
     OnChannel6Report(0, reply, 64);
+    ASSERT_TRUE(AllQueuedReportsSent());
     EXPECT_TRUE(Requested().empty());
     EXPECT_EQ(Line(0).YValue(0), 0);
 
     scope_->setWindowState(Qt::WindowNoState);
-    Pump(20);
+    ASSERT_TRUE(WaitUntil([this] { return !scope_->isMinimized(); }));
     Tick(1);
     OnChannel6Report(0, reply, 64);
-    EXPECT_TRUE(PumpUntil([this] { return Requested().size() == 1; }));
+    ASSERT_TRUE(AllQueuedReportsSent());
+    EXPECT_EQ(Requested().size(), 1u);
     EXPECT_EQ(Line(0).YValue(0), 0x123);
 }
 
@@ -124,15 +128,13 @@ TEST_F(ScopeWindow, RepliesFillTheLineOfTheirChannelWithinTheReport) {
 TEST_F(ScopeWindow, ProfilesOfTheControllerArriveWhileShown) {
     scope_->show();
     scope_->tmrScope.start();
-    ASSERT_TRUE(PumpUntil(
-        [this] {
-            int lit = 0;
-            for (int pixel = 0; pixel < 512; ++pixel) {
-                lit += Line(0).YValue(pixel) != 0 && Line(1).YValue(pixel) != 0;
-            }
-            return lit > 400;
-        },
-        1500));
+    ASSERT_TRUE(WaitUntil([this] {
+        int lit = 0;
+        for (int pixel = 0; pixel < 512; ++pixel) {
+            lit += Line(0).YValue(pixel) != 0 && Line(1).YValue(pixel) != 0;
+        }
+        return lit > 400;
+    }));
 }
 
 TEST_F(ScopeWindow, ClosingEndsTheProgramOnlyInScopeOnlyMode) {

@@ -1,6 +1,5 @@
 #pragma once
-// Reading and editing the settings view's trees as a user does, and running
-// the window thread's events while waiting for the controller.
+// Reading and editing the settings view's trees as a user does.
 
 #include <gtest/gtest.h>
 
@@ -10,9 +9,6 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
-#include <chrono>
-#include <functional>
-#include <thread>
 
 // Every node's text, top to bottom.
 inline QStringList Texts(QTreeWidget* tree) {
@@ -21,18 +17,6 @@ inline QStringList Texts(QTreeWidget* tree) {
         texts << (*it)->text(0);
     }
     return texts;
-}
-
-inline bool PumpUntil(const std::function<bool()>& condition, int timeoutMs = 3000) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        QApplication::processEvents();
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
 }
 
 // Edits the node showing `node` through the keyboard: F2, the new text, Return.

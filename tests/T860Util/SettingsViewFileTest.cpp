@@ -15,6 +15,7 @@
 #include "Formats/Json.h"
 #include "T860Util/SettingsView.h"
 #include "tests/T860Util/AppFixture.h"
+#include "tests/support/WaitUntil.h"
 
 using ::testing::HasSubstr;
 
@@ -36,15 +37,13 @@ protected:
         CreateWindows();
         view_ = std::make_unique<TfrmSettingsView>();
         view_->show();
-        ASSERT_TRUE(PumpUntil([] {
+        ASSERT_TRUE(t860test::WaitUntil([] {
             return SettingsChannel0.settingsTable != nullptr &&
                    SettingsChannel6.settingsTable != nullptr;
         }));
     }
     void TearDown() override {
         view_.reset();
-        SettingsChannel0.settingsTable = SettingsChannel6.settingsTable = nullptr;
-        SettingsChannel0.settingsValues = SettingsChannel6.settingsValues = nullptr;
         AppFixture::TearDown();
     }
 
@@ -94,8 +93,8 @@ TEST_F(SettingsViewFile, LoadWritesBackExactlyWhatChangedSinceTheSave) {
     const int position = PositionOf(saved, "ReportMode");
     const uint8_t change[65] = {6, 'S', 's', 0, static_cast<uint8_t>(position), 2, 0, 0x01, 0x23};
     controller_->OnOutputReport(controller_->CollectionOf(6), change, sizeof change);
-    ASSERT_TRUE(PumpUntil([&] { return controller_->SettingsBlockBytes(6) != block6; }));
-    Pump(50);
+    ASSERT_TRUE(t860test::WaitUntil([&] { return controller_->SettingsBlockBytes(6) != block6; }));
+    ASSERT_TRUE(InjectedReportsHandled()) << "the echo";
 
     ChooseFile(path);
     view_->actLoadSettings->trigger();
@@ -116,5 +115,6 @@ TEST_F(SettingsViewFile, AMalformedFileIsRefusedAndNothingIsSent) {
     ASSERT_EQ(ui_.messages.size(), 1u);
     EXPECT_EQ(ui_.messages[0].Icon, MessageIcon::Error);
     EXPECT_THAT(ui_.messages[0].Text.toStdString(), HasSubstr("Nothing was written."));
+    ASSERT_TRUE(AllQueuedReportsSent());
     EXPECT_EQ(controller_->OutputReportCount(6) + controller_->OutputReportCount(0), sent);
 }

@@ -31,8 +31,12 @@
 #include "T860Util/SettingsView.h"
 #include "T860Util/Sync.h"
 #include "platform/hid/VirtualBus.h"
+#include "tests/T860Util/ProgramGlobals.h"
+#include "tests/T860Util/ReadBarrier.h"
 #include "tests/T860Util/ScriptedUi.h"
 #include "tests/T860Util/SettingsTreeInput.h"
+#include "tests/support/ControllerReports.h"
+#include "tests/support/EngineWaits.h"
 #include "tests/support/TempConfigHome.h"
 #include "tests/support/TraceCapture.h"
 
@@ -60,8 +64,8 @@ void operator delete(void* memory, std::size_t) noexcept {
 
 namespace {
 
+using t860test::WaitUntil;
 using Bytes = std::vector<uint8_t>;
-using Report = std::array<uint8_t, 64>;
 
 struct Setting {
     uint8_t parentId;
@@ -85,27 +89,7 @@ Bytes BlockBytes(const std::vector<Setting>& settings) {
     return block;
 }
 
-Report Chunk(uint8_t number, uint8_t count, uint16_t offset, const Bytes& data,
-             int lengthByte = -1) {
-    Report report{'N',
-                  static_cast<uint8_t>(lengthByte < 0 ? data.size() + 4 : lengthByte),
-                  'A',
-                  number,
-                  count,
-                  static_cast<uint8_t>(offset >> 8),
-                  static_cast<uint8_t>(offset)};
-    std::copy_n(data.begin(), std::min<size_t>(data.size(), 57), report.begin() + 7);
-    return report;
-}
-
-Report Echo(uint16_t position, const Bytes& value) {
-    Report report{
-        'S', 0, 's', 0, static_cast<uint8_t>(position >> 8), static_cast<uint8_t>(position)};
-    std::copy(value.begin(), value.end(), report.begin() + 10);
-    return report;
-}
-
-void Send(TSettingsChannel& channel, const Report& report) {
+void Send(TSettingsChannel& channel, const Report64& report) {
     OnSettingsReport(channel, report.data(), static_cast<int32_t>(report.size()));
 }
 
@@ -116,18 +100,9 @@ void SendBlock(TSettingsChannel& channel, const Bytes& block, const std::vector<
         const size_t offset = static_cast<size_t>(number) * 57;
         const Bytes data(block.begin() + static_cast<long>(offset),
                          block.begin() + static_cast<long>(std::min(block.size(), offset + 57)));
-        Send(channel,
-             Chunk(static_cast<uint8_t>(number), count, static_cast<uint16_t>(offset), data));
+        Send(channel, SettingsChunk(static_cast<uint8_t>(number), count,
+                                    static_cast<uint16_t>(offset), data));
     }
-}
-
-void ResetChannel(TSettingsChannel& channel) {
-    std::memset(channel.settingsData, 0, sizeof channel.settingsData);
-    std::memset(channel.shownData, 0, sizeof channel.shownData);
-    std::memset(channel.assembly, 0, sizeof channel.assembly);
-    channel.tally = ChunkTally{};
-    channel.settingsTable = nullptr;
-    channel.settingsValues = nullptr;
 }
 
 class SettingsViewTest : public ::testing::Test {
@@ -135,8 +110,7 @@ protected:
     // Device access is started by the main window, as in the program, or by
     // the test itself with the same dispatch (no connection handshake then).
     explicit SettingsViewTest(bool withMainWindow = false) {
-        ResetChannel(SettingsChannel0);
-        ResetChannel(SettingsChannel6);
+        ResetProgramGlobals();
         platform::hid::SelectBackend(&bus);
         SetDeviceIdentity(kDefaultVendorID, kDefaultProductID);
         ControllerConfig config;
@@ -176,16 +150,17 @@ protected:
         controller->DropReplies(true);
         view->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
-        ASSERT_TRUE(PumpUntil([this] {
+        ASSERT_TRUE(WaitUntil([this] {
             return controller->OutputReportCount(0) == 1 && controller->OutputReportCount(6) == 1;
         })) << "the two read-settings commands";
     }
 
     // The next set-setting command the controller receives on the channel.
-    Report SentAfter(int channel, uint32_t before) {
-        EXPECT_TRUE(PumpUntil([&] { return controller->OutputReportCount(channel) > before; }));
+    Report64 SentAfter(int channel, uint32_t before) {
+        EXPECT_TRUE(t860test::QueuedReportsSent(channel));
+        EXPECT_EQ(controller->OutputReportCount(channel), before + 1);
         const auto sent = controller->LastOutputReport(channel);
-        Report report{};
+        Report64 report{};
         std::copy_n(sent.begin(), 64, report.begin());
         EXPECT_EQ(sent[64], 0);
         return report;
@@ -256,8 +231,7 @@ TEST_F(SettingsViewTest, ChunksInAnyOrderMakeABlockOnlyWithTheLastNumberedChunk)
     SendBlock(SettingsChannel0, ThreeChunkBlock(9), {2});
     EXPECT_EQ(data[90 + 40], 9);
 
-    ResetChannel(SettingsChannel6);
-    Send(SettingsChannel6, Chunk(0, 0, 0, Bytes(block.begin(), block.begin() + 57)));
+    Send(SettingsChannel6, SettingsChunk(0, 0, 0, Bytes(block.begin(), block.begin() + 57)));
     EXPECT_EQ(SettingsChannel6.settingsTable, nullptr) << "a block of no chunks never completes";
 }
 
@@ -274,7 +248,7 @@ TEST_F(SettingsViewTest, AChunkAfterItsBlockCompletedIsStoredAndShownByTheNextRe
     EXPECT_EQ(Bytes(SettingsChannel0.settingsData + 57, SettingsChannel0.settingsData + 114),
               Bytes(block.begin() + 57, block.begin() + 114));
 
-    Send(SettingsChannel0, Echo(19, {0, 0, 0, 19}));  // rebuilds the tree
+    Send(SettingsChannel0, SettingsEcho(19, {0, 0, 0, 19}));  // rebuilds the tree
     EXPECT_EQ(Texts(view->TreeView1), whole);
 
     // Once every chunk is in, a chunk is the next block's: assembled as a
@@ -285,9 +259,9 @@ TEST_F(SettingsViewTest, AChunkAfterItsBlockCompletedIsStoredAndShownByTheNextRe
 
 TEST_F(SettingsViewTest, ChunksThatDoNotFitAreRefused) {
     const Bytes block = BlockBytes({{0x20, 17, 1, {5}}});
-    Send(SettingsChannel0, Chunk(0, 2, 0, block));
+    Send(SettingsChannel0, SettingsChunk(0, 2, 0, block));
     const Bytes tail(24, 0xAB);
-    Send(SettingsChannel0, Chunk(1, 2, 1000, tail));  // L 28: would end at 1024
+    Send(SettingsChannel0, SettingsChunk(1, 2, 1000, tail));  // L 28: would end at 1024
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].Text, "settingsData not big enough!");
     EXPECT_EQ(ui.messages[0].Caption, "Settings View");
@@ -296,7 +270,7 @@ TEST_F(SettingsViewTest, ChunksThatDoNotFitAreRefused) {
     EXPECT_EQ(SettingsChannel0.assembly[1000], 0) << "nothing copied";
     EXPECT_EQ(SettingsChannel0.settingsTable, nullptr) << "nor taken as the last chunk";
 
-    Send(SettingsChannel0, Chunk(1, 2, 1000, Bytes(23, 0xAB)));  // L 27: ends at 1023
+    Send(SettingsChannel0, SettingsChunk(1, 2, 1000, Bytes(23, 0xAB)));  // L 27: ends at 1023
     EXPECT_EQ(ui.messages.size(), 1u);
     ASSERT_NE(SettingsChannel0.settingsTable, nullptr);
     EXPECT_EQ(SettingsChannel0.settingsData[1000], 0xAB);
@@ -304,29 +278,29 @@ TEST_F(SettingsViewTest, ChunksThatDoNotFitAreRefused) {
     EXPECT_EQ(SettingsChannel0.settingsData[1023], 0);
     EXPECT_EQ(Texts(view->TreeView1), (QStringList{"Panel", "SerialNumber = 5 "}));
 
-    Send(SettingsChannel0, Chunk(0, 1, 0, {}, 3));  // L below 4: a wrapped length
+    Send(SettingsChannel0, SettingsChunk(0, 1, 0, {}, 3));  // L below 4: a wrapped length
     EXPECT_EQ(ui.messages.size(), 2u);
 
     // More data than a report holds: dropped, never read past the report.
-    Send(SettingsChannel0, Chunk(0, 1, 100, Bytes(57, 0xCD), 62));
+    Send(SettingsChannel0, SettingsChunk(0, 1, 100, Bytes(57, 0xCD), 62));
     EXPECT_TRUE(trace.Contains("T860Util: settings chunk longer than its report"));
     EXPECT_EQ(SettingsChannel0.assembly[100], 0);
     EXPECT_EQ(ui.messages.size(), 2u);
 
     // A table longer than the buffer would put the values outside it.
-    const Report tooLong = Chunk(0, 1, 0, {0x03, 0xFB, 0, 0, 0, 0, 0x20, 18, 1, 1});
+    const Report64 tooLong = SettingsChunk(0, 1, 0, {0x03, 0xFB, 0, 0, 0, 0, 0x20, 18, 1, 1});
     Send(SettingsChannel0, tooLong);
     EXPECT_TRUE(trace.Contains("T860Util: settings block table larger than settingsData"));
     EXPECT_EQ(Texts(view->TreeView1), (QStringList{"Panel", "SerialNumber = 5 "}));
 
-    const Report complete = Chunk(0, 1, 0, block);
+    const Report64 complete = SettingsChunk(0, 1, 0, block);
     OnSettingsReport(SettingsChannel6, complete.data(), 6);
     EXPECT_EQ(SettingsChannel6.settingsTable, nullptr) << "shorter than 7 bytes: ignored";
 }
 
 TEST_F(SettingsViewTest, AssemblingAChunkAllocatesNothing) {
     const Bytes block = ThreeChunkBlock(0);
-    const Report chunk = Chunk(0, 3, 0, Bytes(block.begin(), block.begin() + 57));
+    const Report64 chunk = SettingsChunk(0, 3, 0, Bytes(block.begin(), block.begin() + 57));
     allocations = 0;
     countAllocations = true;
     Send(SettingsChannel0, chunk);
@@ -335,7 +309,7 @@ TEST_F(SettingsViewTest, AssemblingAChunkAllocatesNothing) {
 }
 
 TEST_F(SettingsViewTest, EchoesRewriteOneValueInsideTheBlock) {
-    Send(SettingsChannel0, Echo(0, {1}));
+    Send(SettingsChannel0, SettingsEcho(0, {1}));
     EXPECT_TRUE(trace.Contains("!ERROR! - T860Util: settings pointers not initialised!"));
 
     // UINT8, FLOAT, SINT16, then the UINT16 at position 3, 7 bytes into the values.
@@ -344,15 +318,15 @@ TEST_F(SettingsViewTest, EchoesRewriteOneValueInsideTheBlock) {
                                     {0x20, 19, 5, {0xFF, 0xFE}},
                                     {0x20, 20, 2, {0, 0}}});
     SendBlock(SettingsChannel0, block, {0});
-    Send(SettingsChannel0, Echo(3, {0x12, 0x34}));
+    Send(SettingsChannel0, SettingsEcho(3, {0x12, 0x34}));
     EXPECT_EQ(Bytes(SettingsChannel0.settingsValues + 7, SettingsChannel0.settingsValues + 9),
               (Bytes{0x12, 0x34}));
     EXPECT_EQ(Texts(view->TreeView1).last(), "FactoryDate = 4660 ");
 
     trace.Clear();
     const Bytes before(SettingsChannel0.settingsData, SettingsChannel0.settingsData + 1024);
-    Send(SettingsChannel0, Echo(4, {9, 9, 9, 9}));    // the terminator
-    Send(SettingsChannel0, Echo(300, {9, 9, 9, 9}));  // far past the table
+    Send(SettingsChannel0, SettingsEcho(4, {9, 9, 9, 9}));    // the terminator
+    Send(SettingsChannel0, SettingsEcho(300, {9, 9, 9, 9}));  // far past the table
     EXPECT_EQ(trace.Count("T860Util: setting echo beyond the descriptor table"), 2);
     EXPECT_EQ(Bytes(SettingsChannel0.settingsData, SettingsChannel0.settingsData + 1024), before);
 
@@ -370,9 +344,9 @@ TEST_F(SettingsViewTest, EchoesRewriteOneValueInsideTheBlock) {
     }
     SendBlock(SettingsChannel6, big, order);
     ASSERT_EQ(SettingsChannel6.settingsValues, SettingsChannel6.settingsData + 1018);
-    Send(SettingsChannel6, Echo(1, {7, 7, 7, 7}));
+    Send(SettingsChannel6, SettingsEcho(1, {7, 7, 7, 7}));
     EXPECT_TRUE(trace.Contains("T860Util: setting echo value beyond settingsData"));
-    Send(SettingsChannel6, Echo(0, {7, 7, 7, 7}));
+    Send(SettingsChannel6, SettingsEcho(0, {7, 7, 7, 7}));
     EXPECT_EQ(SettingsChannel6.settingsData[1021], 7);
 }
 
@@ -383,33 +357,33 @@ protected:
 
 TEST_F(SettingsViewTest, ShowingAsksChannel6FirstThenChannel0) {
     controller->DropReplies(true);
-    const std::shared_ptr<platform::Mutex> queueLock6 = [] {
-        std::lock_guard<std::mutex> guard(WriteContext6.rq.published);
-        return WriteContext6.rq.hLock;
+    const std::shared_ptr<platform::Mutex> queueLock0 = [] {
+        std::lock_guard<std::mutex> guard(WriteContext0.rq.published);
+        return WriteContext0.rq.hLock;
     }();
-    ASSERT_TRUE(queueLock6);
-    // While channel 6's queue is held, its request waits to be queued; a
-    // request for channel 0 that came first would go out meanwhile.
+    ASSERT_TRUE(queueLock0);
+    // While channel 0's queue is held, its request waits to be queued: channel
+    // 6's, asked first, goes out meanwhile. Asked the other way round, the
+    // window would wait for channel 0's queue until it gave up, and drop that
+    // request.
     std::atomic<bool> held{false};
-    std::atomic<uint32_t> channel0WhileHeld{0};
+    std::atomic<bool> channel6WhileHeld{false};
     std::thread holder([&] {
-        const bool acquired = queueLock6->Acquire(1000);
+        const bool acquired = queueLock0->Acquire(1000);
         held = true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        channel0WhileHeld = controller->OutputReportCount(0);
+        channel6WhileHeld = t860test::WaitUntilWithoutEvents(
+            [this] { return controller->OutputReportCount(6) == 1; });
         if (acquired) {
-            queueLock6->Release();
+            queueLock0->Release();
         }
     });
-    while (!held) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    ASSERT_TRUE(WaitUntil([&] { return held.load(); }));
     view->show();
     holder.join();
-    EXPECT_EQ(channel0WhileHeld.load(), 0u);
-    EXPECT_TRUE(PumpUntil([this] {
-        return controller->OutputReportCount(0) == 1 && controller->OutputReportCount(6) == 1;
-    }));
+    EXPECT_TRUE(channel6WhileHeld.load());
+    ASSERT_TRUE(t860test::QueuedReportsSent(0) && t860test::QueuedReportsSent(6));
+    EXPECT_EQ(controller->OutputReportCount(0), 1u);
+    EXPECT_EQ(controller->OutputReportCount(6), 1u);
 }
 
 TEST_F(SettingsViewWithMainWindow, CtrlShiftTFillsBothTreesFromTheirChannels) {
@@ -418,13 +392,13 @@ TEST_F(SettingsViewWithMainWindow, CtrlShiftTFillsBothTreesFromTheirChannels) {
     QTest::keyClick(main->focusWidget() != nullptr ? main->focusWidget() : main.get(), Qt::Key_T,
                     Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_TRUE(view->isVisible());
-    ASSERT_TRUE(PumpUntil([&] { return Texts(view->TreeView1).contains("VersionMajor = 3 "); }));
+    ASSERT_TRUE(WaitUntil([&] { return Texts(view->TreeView1).contains("VersionMajor = 3 "); }));
     ASSERT_TRUE(
-        PumpUntil([&] { return Texts(view->TreeView2).contains("SerialNumber = 86012345 "); }));
+        WaitUntil([&] { return Texts(view->TreeView2).contains("SerialNumber = 86012345 "); }));
     EXPECT_EQ(Texts(view->TreeView1).first(), "VersionMajor = 3 ") << "group My stands hidden";
     EXPECT_FALSE(Texts(view->TreeView1).contains("SerialNumber = 86012345 "));
     EXPECT_TRUE(Texts(view->TreeView2).contains("Panel"));
-    EXPECT_TRUE(PumpUntil([&] {
+    EXPECT_TRUE(WaitUntil([&] {
         return DeviceStatus.InfoReceived == kInfoAll &&
                main->cbInputDevices->checkState() != Qt::PartiallyChecked;
     })) << "the main window's own exchange went on beside";
@@ -432,32 +406,33 @@ TEST_F(SettingsViewWithMainWindow, CtrlShiftTFillsBothTreesFromTheirChannels) {
 
 TEST_F(SettingsViewTest, AnEditGoesToItsOwnChannelAndTheEchoShowsIt) {
     view->show();
-    ASSERT_TRUE(PumpUntil([&] { return Texts(view->TreeView1).contains("Gain = 10 "); }));
-    ASSERT_TRUE(PumpUntil([&] { return Texts(view->TreeView2).contains("Shutter0 = 420 "); }));
+    ASSERT_TRUE(WaitUntil([&] { return Texts(view->TreeView1).contains("Gain = 10 "); }));
+    ASSERT_TRUE(WaitUntil([&] { return Texts(view->TreeView2).contains("Shutter0 = 420 "); }));
 
     uint32_t before = controller->OutputReportCount(0);
     EditNode(view->TreeView1, "Gain = 10 ", "77");  // CAM2's Gain, position 13
-    EXPECT_EQ(SentAfter(0, before), (Report{0, 'S', 's', 0, 13, 1, 0, 77}));
-    EXPECT_TRUE(PumpUntil([&] { return Texts(view->TreeView1).contains("Gain = 77 "); }))
+    EXPECT_EQ(SentAfter(0, before), (Report64{0, 'S', 's', 0, 13, 1, 0, 77}));
+    EXPECT_TRUE(WaitUntil([&] { return Texts(view->TreeView1).contains("Gain = 77 "); }))
         << "refreshed by the controller's echo";
 
     before = controller->OutputReportCount(6);
     EditNode(view->TreeView2, "Shutter0 = 420 ", "421");  // CAM0's Shutter0, position 17
-    EXPECT_EQ(SentAfter(6, before), (Report{6, 'S', 's', 0, 17, 2, 0, 0x01, 0xA5}));
-    EXPECT_TRUE(PumpUntil([&] { return Texts(view->TreeView2).contains("Shutter0 = 421 "); }));
+    EXPECT_EQ(SentAfter(6, before), (Report64{6, 'S', 's', 0, 17, 2, 0, 0x01, 0xA5}));
+    EXPECT_TRUE(WaitUntil([&] { return Texts(view->TreeView2).contains("Shutter0 = 421 "); }));
 
     before = controller->OutputReportCount(0);
     EditNode(view->TreeView1, "VersionMajor = 3 ", "4");  // group "My": hidden, still found
-    EXPECT_EQ(SentAfter(0, before), (Report{0, 'S', 's', 0, 0, 1, 0, 4}));
-    EXPECT_TRUE(PumpUntil([&] { return Texts(view->TreeView1).contains("VersionMajor = 4 "); }));
+    EXPECT_EQ(SentAfter(0, before), (Report64{0, 'S', 's', 0, 0, 1, 0, 4}));
+    EXPECT_TRUE(WaitUntil([&] { return Texts(view->TreeView1).contains("VersionMajor = 4 "); }));
 
     // Hidden, the view takes channel 0's echoes still, channel 6's no more.
     view->hide();
-    const Report echo0 = Echo(13, {55});
-    const Report echo6 = Echo(17, {0x00, 0x05});
+    const Report64 echo0 = SettingsEcho(13, {55});
+    const Report64 echo6 = SettingsEcho(17, {0x00, 0x05});
     controller->InjectReport(0, echo0.data(), echo0.size());
     controller->InjectReport(6, echo6.data(), echo6.size());
-    EXPECT_TRUE(PumpUntil([&] { return Texts(view->TreeView1).contains("Gain = 55 "); }));
+    EXPECT_TRUE(WaitUntil([&] { return Texts(view->TreeView1).contains("Gain = 55 "); }));
+    ASSERT_TRUE(InjectedReportsHandled(*controller, 6));
     EXPECT_TRUE(Texts(view->TreeView2).contains("Shutter0 = 421 "));
 }
 
@@ -466,7 +441,7 @@ TEST_F(SettingsViewTest, AnEditBeforeAnyBlockSendsNothing) {
     const uint32_t before = controller->OutputReportCount(0);
     EditNode(view->TreeView1, "X = 0 mm", "5");
     EXPECT_TRUE(trace.Contains("!ERROR! - T860Util: settings pointers not initialised!"));
-    QTest::qWait(50);
+    ASSERT_TRUE(t860test::QueuedReportsSent(0));
     EXPECT_EQ(controller->OutputReportCount(0), before);
 }
 
@@ -482,19 +457,19 @@ TEST_F(SettingsViewTest, SettingsThatShareNamesAreCommittedAtTheirOwnPosition) {
 
     uint32_t before = controller->OutputReportCount(0);
     EditNode(view->TreeView1, "spare = 2 ", "6");
-    EXPECT_EQ(SentAfter(0, before), (Report{0, 'S', 's', 0, 1, 1, 0, 6}));
+    EXPECT_EQ(SentAfter(0, before), (Report64{0, 'S', 's', 0, 1, 1, 0, 6}));
 
     before = controller->OutputReportCount(0);
     EditNode(view->TreeView1, "spare = 1 ", "1");  // unchanged: still that setting
-    EXPECT_EQ(SentAfter(0, before), (Report{0, 'S', 's', 0, 0, 1, 0, 1}));
+    EXPECT_EQ(SentAfter(0, before), (Report64{0, 'S', 's', 0, 0, 1, 0, 1}));
 
     before = controller->OutputReportCount(0);
     EditNode(view->TreeView1, "SerialNumber = 4 ", "8");
-    EXPECT_EQ(SentAfter(0, before), (Report{0, 'S', 's', 0, 3, 1, 0, 8}));
+    EXPECT_EQ(SentAfter(0, before), (Report64{0, 'S', 's', 0, 3, 1, 0, 8}));
 
     before = controller->OutputReportCount(0);
     EditNode(view->TreeView1, "X = 5 ", "300");
-    EXPECT_EQ(SentAfter(0, before), (Report{0, 'S', 's', 0, 4, 2, 0, 0x01, 0x2C}));
+    EXPECT_EQ(SentAfter(0, before), (Report64{0, 'S', 's', 0, 4, 2, 0, 0x01, 0x2C}));
     EXPECT_FALSE(trace.Contains("Current settings not from driver"));
 }
 

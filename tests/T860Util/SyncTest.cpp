@@ -10,10 +10,14 @@
 #include <thread>
 
 #include "tests/DriverInterface/EngineFixture.h"
+#include "tests/support/EngineWaits.h"
+#include "tests/support/WaitUntil.h"
 
 using namespace std::chrono_literals;
 
 namespace {
+
+using t860test::WaitUntil;
 
 // What the handlers saw; handlers run on the window thread.
 std::atomic<int> handled{0};
@@ -25,20 +29,6 @@ void RecordCall(int32_t unit, int32_t value) {
     ranOnWindowThread = QThread::currentThread() == QCoreApplication::instance()->thread();
     lastValue = value;
     ++handled;
-}
-
-// Lets the window thread handle hand-overs until the condition holds.
-template <typename Condition>
-bool PumpUntil(Condition condition, std::chrono::milliseconds timeout = 5s) {
-    const auto end = std::chrono::steady_clock::now() + timeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
-        QCoreApplication::processEvents();
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
 }
 
 class SyncTest : public ::testing::Test {
@@ -54,15 +44,22 @@ protected:
     QObject window;
 };
 
+// The caller's result as the handler found it.
+std::atomic<int> callerResult{-1};
+std::atomic<int> callerResultWhileHandled{0};
+
+void RecordCallAndCaller(int32_t unit, int32_t value) {
+    callerResultWhileHandled = callerResult.load();
+    RecordCall(unit, value);
+}
+
 TEST_F(SyncTest, CallerWaitsUntilTheHandlerRanOnTheWindowThread) {
-    std::atomic<int> result{-1};
-    std::thread caller([&] { result = SyncCall(&window, RecordCall, 42); });
-    std::this_thread::sleep_for(50ms);
-    EXPECT_EQ(result, -1) << "still waiting: the window thread has not handled it yet";
-    EXPECT_EQ(handled, 0);
-    ASSERT_TRUE(PumpUntil([&] { return result != -1; }));
+    callerResult = -1;
+    std::thread caller([&] { callerResult = SyncCall(&window, RecordCallAndCaller, 42); });
+    ASSERT_TRUE(WaitUntil([&] { return callerResult != -1; }));
     caller.join();
-    EXPECT_EQ(result, 1);
+    EXPECT_EQ(callerResultWhileHandled, -1) << "the caller was still waiting";
+    EXPECT_EQ(callerResult, 1);
     EXPECT_EQ(handled, 1);
     EXPECT_EQ(lastValue, 42);
     EXPECT_TRUE(ranOnWindowThread);
@@ -74,10 +71,16 @@ TEST_F(SyncTest, OnTheWindowThreadTheHandlerRunsAtOnce) {
     EXPECT_EQ(lastValue, 7);
 }
 
+// (Whether a caller is already waiting when the window closes cannot be seen
+// from outside; either way it gets 0 and nothing runs, which is what counts.)
 TEST_F(SyncTest, ClosingReleasesWaitingCallersAndRunsNothingAfterwards) {
     std::atomic<int> result{-1};
-    std::thread caller([&] { result = SyncCall(&window, RecordCall, 1); });
-    std::this_thread::sleep_for(50ms);
+    std::atomic<bool> calling{false};
+    std::thread caller([&] {
+        calling = true;
+        result = SyncCall(&window, RecordCall, 1);
+    });
+    ASSERT_TRUE(t860test::WaitUntilWithoutEvents([&] { return calling.load(); }));
     CloseSyncCalls(&window);
     caller.join();
     EXPECT_EQ(result, 0);
@@ -94,8 +97,12 @@ TEST(SyncWindowTest, DestroyingTheWindowReleasesItsCallers) {
     auto* window = new QObject;
     OpenSyncCalls(window);
     std::atomic<int> result{-1};
-    std::thread caller([&] { result = SyncCall(window, RecordCall, 1); });
-    std::this_thread::sleep_for(50ms);
+    std::atomic<bool> calling{false};
+    std::thread caller([&] {
+        calling = true;
+        result = SyncCall(window, RecordCall, 1);
+    });
+    ASSERT_TRUE(t860test::WaitUntilWithoutEvents([&] { return calling.load(); }));
     delete window;
     caller.join();
     EXPECT_EQ(result, 0);
@@ -124,7 +131,7 @@ protected:
         SetConnectCallback6(ForwardConnectionChange);
         PlugController(device);
         StartDriverIO();
-        EXPECT_TRUE(PumpUntil([] { return notices.Size() == 1; }));
+        EXPECT_TRUE(WaitUntil([] { return notices.Size() == 1; }));
     }
     ~SyncEngineTest() override { CloseSyncCalls(&window); }
 
@@ -134,8 +141,11 @@ protected:
         const auto start = std::chrono::steady_clock::now();
         StopDriverIO();
         const auto took = std::chrono::steady_clock::now() - start;
+        // The stop's 2 s wait ran out (it cannot end early); the upper bound
+        // only catches a stop that hangs, and is many times what a loaded
+        // machine needs.
         EXPECT_GE(took, 1900ms);
-        EXPECT_LT(took, 4000ms);
+        EXPECT_LT(took, 20s);
         EXPECT_EQ(trace.Count("!ERROR! - DriverIO:StopThread thread timed out"), 1);
     }
 
@@ -145,17 +155,22 @@ protected:
 TEST_F(SyncEngineTest, StopOnTheWindowThreadTimesOutAndTheNoticeRunsLater) {
     StopFromWindowThread();
     EXPECT_EQ(notices.Size(), 1u);
-    ASSERT_TRUE(PumpUntil([] { return notices.Size() == 2; }));
+    ASSERT_TRUE(WaitUntil([] { return notices.Size() == 2; }));
     EXPECT_EQ(notices.Items(), (std::vector<int32_t>{1, 0}));
     JoinDriverIOThreads();
 
     // The engine starts again on the same contexts.
     StartDriverIO();
-    EXPECT_TRUE(PumpUntil([] { return notices.Size() == 3; }));
+    EXPECT_TRUE(WaitUntil([] { return notices.Size() == 3; }));
     EXPECT_EQ(notices.Items().back(), 1);
 }
 
 TEST_F(SyncEngineTest, StopAfterTheWindowsClosedEndsAtOnceWithoutATimeOut) {
+    // A stop held by a thread in a hand-over would wait a minute here and
+    // trace its time-out.
+    DriverIOWaits waits;
+    waits.stopThreadTimeoutMs = 60'000;
+    const t860test::ShortDriverIOWaits longStop(waits);
     OpenSyncCalls(&window);
     QObject other;
     OpenSyncCalls(&other);
@@ -163,8 +178,7 @@ TEST_F(SyncEngineTest, StopAfterTheWindowsClosedEndsAtOnceWithoutATimeOut) {
     EXPECT_EQ(SyncCall(&other, RecordCall, 1), 0) << "every window refuses";
     const auto start = std::chrono::steady_clock::now();
     StopDriverIO();
-    // Far below the 2 s that the stop waits for a thread stuck in a hand-over.
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 1000ms);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 20s);
     EXPECT_FALSE(trace.Contains("!ERROR!"));
     JoinDriverIOThreads();
     QCoreApplication::processEvents();

@@ -11,26 +11,21 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
-#include <bit>
 
 #include "Protocol/DeviceStatus.h"
 #include "T860Util/Dispatch.h"
 #include "tests/T860Util/AppFixture.h"
+#include "tests/support/WaitUntil.h"
 
 namespace {
+
+using t860test::WaitUntil;
 
 constexpr float kMiddle = 32767.0f / 2;
 const QColor kDownGreen(0, 128, 0);
 
 Report64 XDown(float x, float y) {
-    Report64 report = Report({'X', 13, 1});
-    for (auto [at, value] : {std::pair{3, x}, std::pair{7, y}}) {
-        const uint32_t bits = std::bit_cast<uint32_t>(value);
-        for (int i = 0; i < 4; ++i) {
-            report[static_cast<size_t>(at + i)] = static_cast<uint8_t>(bits >> (24 - 8 * i));
-        }
-    }
-    return report;
+    return XReport(kXLengthOneTouch, {1, x, y});
 }
 
 class TouchTestScreen : public AppFixture {
@@ -50,10 +45,10 @@ protected:
 
     void OpenXTest(const QRect& screen = ScreenBounds()) {
         main_->btnXMultiTest->click();
-        ASSERT_TRUE(PumpUntil([&] { return Covers(screen); }))
+        ASSERT_TRUE(WaitUntil([&] { return Covers(screen); }))
             << "at " << xtest_->frameGeometry().x() << "," << xtest_->frameGeometry().y() << " "
             << xtest_->frameGeometry().width() << "x" << xtest_->frameGeometry().height();
-        ASSERT_TRUE(PumpUntil([this] { return controller_->ReportMode() == 2; }));
+        ASSERT_TRUE(WaitUntil([this] { return controller_->ReportMode() == 2; }));
     }
 
     // What the screen shows at a point: read back from the X server where
@@ -90,7 +85,7 @@ protected:
 TEST_F(TouchTestScreen, XMultiTestCoversTheScreenAndDrawsTheMiddleTouchInItsMiddle) {
     OpenXTest();
     OnChannel6Report(0, XDown(kMiddle, kMiddle).data(), 64);
-    EXPECT_TRUE(PumpUntil([this] { return ShowsDownTouchAtTheScreensMiddle(); }));
+    EXPECT_TRUE(WaitUntil([this] { return ShowsDownTouchAtTheScreensMiddle(); }));
     xtest_->close();
 }
 
@@ -104,7 +99,7 @@ TEST_F(TouchTestScreen, OpensOnTheScreenUnderThePointer) {
     QCursor::setPos(second.center());
     OpenXTest(second);
     OnChannel6Report(0, XDown(kMiddle, kMiddle).data(), 64);
-    EXPECT_TRUE(PumpUntil([&] { return ShowsDownTouchInTheMiddleOf(second); }));
+    EXPECT_TRUE(WaitUntil([&] { return ShowsDownTouchInTheMiddleOf(second); }));
     xtest_->close();
     QCursor::setPos(ScreenBounds().center());
 }
@@ -114,24 +109,24 @@ TEST_F(TouchTestScreen, MovedOrResizedByOthersItGoesBackOverTheScreen) {
     // As a window manager would place it: smaller, off the corner, not full screen.
     xtest_->setWindowState(Qt::WindowNoState);
     xtest_->setGeometry(ScreenBounds().x() + 100, ScreenBounds().y() + 80, 400, 300);
-    ASSERT_TRUE(PumpUntil([this] { return CoversTheScreen() && xtest_->isFullScreen(); }));
+    ASSERT_TRUE(WaitUntil([this] { return CoversTheScreen() && xtest_->isFullScreen(); }));
     OnChannel6Report(0, XDown(kMiddle, kMiddle).data(), 64);
-    EXPECT_TRUE(PumpUntil([this] { return ShowsDownTouchAtTheScreensMiddle(); }))
+    EXPECT_TRUE(WaitUntil([this] { return ShowsDownTouchAtTheScreensMiddle(); }))
         << "touches scaled to the window as it is now";
     xtest_->close();
 }
 
 TEST_F(TouchTestScreen, AltF4ClosesOnceAndRestoresTheSavedMode) {
-    OnChannel6Report(0, Report({'C', 3, 0x36, 0x00, 0x05}).data(), 64);
+    OnChannel6Report(0, Reply(0x36, {0x00, 0x05}).data(), 64);
     OpenXTest();
     recorder_->Clear();
     QTest::keyClick(xtest_->focusWidget(), Qt::Key_F4, Qt::AltModifier);
     EXPECT_FALSE(xtest_->isVisible());
-    ASSERT_TRUE(PumpUntil([this] { return RestoresSent() == 1; }));
+    ASSERT_TRUE(WaitUntil([this] { return RestoresSent() == 1; }));
     EXPECT_EQ(Hex(recorder_->Sent(6).back(), 6), "06 43 03 36 00 05");
     // A window manager that acts on the same Alt+F4 closes the window again.
     xtest_->close();
-    Pump(100);
+    ASSERT_TRUE(AllQueuedReportsSent());
     EXPECT_EQ(RestoresSent(), 1u);
 }
 

@@ -15,8 +15,11 @@
 #include "Protocol/DeviceStatus.h"
 #include "T860Util/Dispatch.h"
 #include "tests/T860Util/AppFixture.h"
+#include "tests/support/WaitUntil.h"
 
 namespace {
+
+using t860test::WaitUntil;
 
 class Windows : public AppFixture {
 protected:
@@ -46,7 +49,7 @@ TEST_F(Windows, TouchTestsPrepareTheWindowAndCloseRestoresTheLowByte) {
     xtest_->cbAreaCircles->setChecked(true);
 
     main_->btnXMultiTest->click();
-    ASSERT_TRUE(PumpUntil([this] { return controller_->ReportMode() == 0x0002; }));
+    ASSERT_TRUE(WaitUntil([this] { return controller_->ReportMode() == 0x0002; }));
     EXPECT_EQ(Hex6(), "06 43 02 32 02 00");
     EXPECT_EQ(xtest_->TestMode, 2);
     EXPECT_EQ(xtest_->SavedReportMode, 0x05);
@@ -56,21 +59,21 @@ TEST_F(Windows, TouchTestsPrepareTheWindowAndCloseRestoresTheLowByte) {
     EXPECT_TRUE(xtest_->windowState().testFlag(Qt::WindowFullScreen));
     EXPECT_EQ(xtest_->focusWidget(), xtest_->CheckBox1);
     xtest_->close();
-    ASSERT_TRUE(PumpUntil([this] { return Hex6() == "06 43 03 36 00 05"; }));
+    ASSERT_TRUE(WaitUntil([this] { return Hex6() == "06 43 03 36 00 05"; }));
     EXPECT_FALSE(xtest_->isVisible());
     // The next test saves the mode the controller last reported: wait for its answer.
-    ASSERT_TRUE(PumpUntil([] { return DeviceStatus.ReportMode == 0x0005; }));
+    ASSERT_TRUE(WaitUntil([] { return DeviceStatus.ReportMode == 0x0005; }));
 
     main_->btnYMultiTest->click();
     EXPECT_EQ(xtest_->TestMode, 128);
     EXPECT_TRUE(xtest_->cbAreaCircles->isVisible());
     EXPECT_TRUE(xtest_->cbAreaCircles->isChecked());
     EXPECT_EQ(xtest_->monitor->x(), -10000);
-    ASSERT_TRUE(PumpUntil([this] { return Hex6() == "06 43 02 32 80 00"; }));
+    ASSERT_TRUE(WaitUntil([this] { return Hex6() == "06 43 02 32 80 00"; }));
     xtest_->close();
     // The restore goes out through the write thread; let it land before the
     // recorder is cleared, or it would be counted as the offscreen test's.
-    ASSERT_TRUE(PumpUntil([this] { return Hex6() == "06 43 03 36 00 05"; }));
+    ASSERT_TRUE(WaitUntil([this] { return Hex6() == "06 43 03 36 00 05"; }));
 
     recorder_->Clear();
     main_->btnOffscreen->click();
@@ -78,7 +81,7 @@ TEST_F(Windows, TouchTestsPrepareTheWindowAndCloseRestoresTheLowByte) {
     EXPECT_FALSE(xtest_->cbAreaCircles->isVisible());
     EXPECT_EQ(xtest_->monitor->geometry(), QRect(xtest_->width() / 4, xtest_->height() / 4,
                                                  xtest_->width() / 2, xtest_->height() / 2));
-    ASSERT_TRUE(PumpUntil([this] { return recorder_->Sent(6).size() >= 2; }));
+    ASSERT_TRUE(WaitUntil([this] { return recorder_->Sent(6).size() >= 2; }));
     EXPECT_EQ(Hex6(1), "06 43 02 84 01 00") << "offscreen mode 1 first, as it was 0";
     EXPECT_EQ(Hex6(0), "06 43 03 36 02 00");
     xtest_->close();
@@ -88,8 +91,7 @@ TEST_F(Windows, OffscreenTestKeepsANonZeroOffscreenMode) {
     OnChannel6Report(0, Report({'C', 2, 0x84, 3}).data(), 64);
     recorder_->Clear();
     main_->btnOffscreen->click();
-    ASSERT_TRUE(PumpUntil([this] { return !recorder_->Sent(6).empty(); }));
-    Pump(30);
+    ASSERT_TRUE(AllQueuedReportsSent());
     EXPECT_EQ(recorder_->Sent(6).size(), 1u);
     EXPECT_EQ(Hex6(), "06 43 03 36 02 00");
     xtest_->close();
@@ -113,7 +115,7 @@ TEST_F(Windows, PacketLogWritesXPacketsOnlyAndAsksBeforeOverwriting) {
     controller_->InjectReport(6, Report({'O', 0, 1, 0}).data(), 64);
     x[1] = 13;
     controller_->InjectReport(6, x.data(), 64);
-    Pump(100);
+    ASSERT_TRUE(InjectedReportsHandled());
     main_->btnLogPackets->click();
     EXPECT_EQ(main_->btnLogPackets->text(), "Log Packets");
     EXPECT_EQ(ReadAll(path),
@@ -153,13 +155,14 @@ TEST_F(StreamingWindows, StoppingTheLogWhilePacketsArriveKeepsWholeLines) {
     ui_.saveAnswers.push_back(QString::fromStdString(path.string()));
     main_->btnLogPackets->click();
     main_->btnXMultiTest->click();  // the controller now streams X packets
-    Pump(300);
+    // The log's buffer reaches the file once it holds many lines.
+    ASSERT_TRUE(WaitUntil([&] { return !ReadAll(path).empty(); }));
     main_->btnLogPackets->click();
     const std::string content = ReadAll(path);
     const size_t lines = std::count(content.begin(), content.end(), '\n');
     EXPECT_GT(lines, 10u);
     EXPECT_EQ(content.substr(content.size() - 2), "\r\n") << "the last line is whole";
-    Pump(100);
+    ASSERT_TRUE(InjectedReportsHandled()) << "packets that came after the stop";
     EXPECT_EQ(ReadAll(path), content) << "nothing written after the stop";
     xtest_->close();
 }
@@ -168,19 +171,19 @@ TEST_F(Windows, CalibrationWindowFollowsTheControllersEvents) {
     EXPECT_TRUE(calibrate_->windowFlags().testFlag(Qt::FramelessWindowHint));
     EXPECT_EQ(calibrate_->cursor().shape(), Qt::CrossCursor);
     main_->btnCalibrate->click();
-    ASSERT_TRUE(PumpUntil([this] { return calibrate_->isVisible(); }));
+    ASSERT_TRUE(WaitUntil([this] { return calibrate_->isVisible(); }));
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     EXPECT_EQ(calibrate_->geometry(), screen);
     const QRect button = calibrate_->btnCancelCalibration->geometry();
     EXPECT_EQ(button.x(), screen.width() / 2 - button.width() / 2);
     EXPECT_EQ(button.y(), screen.height() / 2 - button.height() / 2);
-    ASSERT_TRUE(PumpUntil([this] { return !calibrate_->isVisible(); }, 4000))
+    ASSERT_TRUE(WaitUntil([this] { return !calibrate_->isVisible(); }))
         << "the controller ends the calibration";
 
     main_->btnCalibrate->click();
-    ASSERT_TRUE(PumpUntil([this] { return calibrate_->isVisible(); }));
+    ASSERT_TRUE(WaitUntil([this] { return calibrate_->isVisible(); }));
     calibrate_->btnCancelCalibration->click();
-    EXPECT_TRUE(PumpUntil([this] { return !calibrate_->isVisible(); }));
+    EXPECT_TRUE(WaitUntil([this] { return !calibrate_->isVisible(); }));
 }
 
 TEST_F(Windows, FloopCountsNoticesShownOrNot) {
@@ -189,15 +192,16 @@ TEST_F(Windows, FloopCountsNoticesShownOrNot) {
     std::vector<std::string> captions;
     for (int i = 0; i < 3; ++i) {
         controller_->InjectReport(0, floop.data(), 64);
-        ASSERT_TRUE(PumpUntil([&] { return floop_->Count() == i + 1; }));
+        ASSERT_TRUE(WaitUntil([&] { return floop_->Count() == i + 1; }));
         captions.push_back(floop_->Label1->text().toStdString());
     }
     controller_->InjectReport(0, almost.data(), 64);
+    ASSERT_TRUE(InjectedReportsHandled(0));
+    EXPECT_EQ(floop_->Count(), 3) << "not quite the notice";
     floop_->btnClear->click();
     captions.push_back(floop_->Label1->text().toStdString());
     controller_->InjectReport(0, floop.data(), 64);
-    ASSERT_TRUE(PumpUntil([&] { return floop_->Count() == 1; }));
-    Pump(50);
+    ASSERT_TRUE(WaitUntil([&] { return floop_->Count() == 1; }));
     captions.push_back(floop_->Label1->text().toStdString());
     EXPECT_EQ(captions, (std::vector<std::string>{"1", "2", "3", "0", "1"}));
     EXPECT_FALSE(floop_->isVisible());

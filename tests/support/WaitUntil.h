@@ -18,6 +18,11 @@ inline constexpr std::chrono::milliseconds kGenerousDeadline{30000};
 bool WaitUntil(const std::function<bool()>& condition,
                std::chrono::milliseconds deadline = kGenerousDeadline);
 
+// The same without running the window thread's events: for a test that checks
+// what happens to a hand-over the window thread has not handled yet.
+bool WaitUntilWithoutEvents(const std::function<bool()>& condition,
+                            std::chrono::milliseconds deadline = kGenerousDeadline);
+
 // Set once by the Qt test environment: runs pending window-thread events.
 void SetEventPump(void (*pump)());
 
