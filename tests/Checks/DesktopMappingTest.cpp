@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Checks/DesktopMapping.h"
+#include "tests/support/ExpectMatrix.h"
 
 using ::testing::HasSubstr;
 using ::testing::Not;
@@ -52,13 +53,6 @@ std::vector<TargetSample> Samples(const std::function<AccuracyPoint(AccuracyPoin
         samples.push_back(sample);
     }
     return samples;
-}
-
-void ExpectMatrix(const std::optional<AffineMap>& matrix, std::vector<double> expected) {
-    ASSERT_TRUE(matrix);
-    for (size_t i = 0; i < 6; ++i) {
-        EXPECT_NEAR(matrix->M[i], expected[i], 0.0005) << "value " << i;
-    }
 }
 
 const TouchscreenDevice kDevice{"Brightfold BFT860", 0x2F7A, 0x0006};
@@ -138,7 +132,7 @@ TEST(DesktopMapping, TheTestScreenOnTheRightOfTheDesktopGetsItsOffset) {
 TEST(DesktopMapping, RotationsAndMirrorsOnTheRightMonitor) {
     struct Case {
         Orientation turn;
-        std::vector<double> matrix;
+        std::array<double, 6> matrix;
     };
     const Case cases[] = {
         {Orientation::Rotated90, {0, 1, 0, -1, 0, 1}},

@@ -5,6 +5,7 @@
 
 #include "Simulator/PerformanceStats.h"
 #include "tests/Simulator/ControllerSession.h"
+#include "tests/support/WaitUntil.h"
 
 namespace {
 
@@ -242,7 +243,7 @@ TEST(VirtualControllerTest, RepliesCanBeDelayedAndDropped) {
     session.controller.DelayReplies(0);
     session.controller.DropReplies(true);
     session.Send(6, {6, 'C', 2, 0x84, 9});
-    EXPECT_TRUE(Eventually([&] { return session.controller.OffscreenMode() == 9; }))
+    EXPECT_TRUE(t860test::WaitUntil([&] { return session.controller.OffscreenMode() == 9; }))
         << "a dropped reply's command still takes effect";
     EXPECT_TRUE(session.channel6->StaysQuiet(100));
     session.controller.DropReplies(false);

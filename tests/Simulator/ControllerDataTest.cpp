@@ -243,14 +243,34 @@ TEST(VirtualControllerScopeTest, ProfilesLookLikeCameraRows) {
     }
 }
 
+// Places worked out by hand from the script at 100 frames a second. Frame 60
+// (0.6 s): the first finger, a quarter along its figure of eight, is 0.12 past
+// the right edge and shown at it, half-way down; the second touches down at
+// 0.2 across and 0.82 down. Frame 180 (1.8 s): the first finger is 0.12 past
+// the left edge, half-way down.
+void ExpectKnownPlace(uint32_t frame, size_t touch, float x, float y) {
+    if (frame == 60 && touch == 0) {
+        EXPECT_FLOAT_EQ(x, 32767);
+        EXPECT_NEAR(y, 16383.5, 0.01);
+    } else if (frame == 60 && touch == 1) {
+        EXPECT_NEAR(x, 6553.4, 0.01);
+        EXPECT_NEAR(y, 26868.94, 0.01);
+    } else if (frame == 180 && touch == 0) {
+        EXPECT_FLOAT_EQ(x, 0);
+        EXPECT_NEAR(y, 16383.5, 0.01);
+    }
+}
+
 // The touch packets of every frame of the script decode back to its positions,
-// in each of the three encodings.
+// in each of the three encodings: the offscreen packet as the script has it,
+// the others held at the screen's edges.
 TEST(VirtualControllerTouchTest, PacketsDecodeToTheScriptUnderEachEncoding) {
     ControllerSession session;
     session.Send(6, {6, 'C', 3, 0x36, 0x02, 0x82});
     ASSERT_EQ(session.Next(6).Data()[0], 'C');
 
     const uint32_t rate = session.controller.Config().touchReportsPerSecond;
+    ASSERT_EQ(rate, 100u) << "the known places are worked out for 100 frames a second";
     const TouchScript script(rate);
     bool sawOffscreen = false;
     bool sawTwoFingers = false;
@@ -274,13 +294,12 @@ TEST(VirtualControllerTouchTest, PacketsDecodeToTheScriptUnderEachEncoding) {
         for (size_t i = 0; i < frame.count; ++i) {
             const ScriptTouch& touch = frame.touches[i];
             sawUp |= touch.state == kTouchUp;
-            const float screenX = std::clamp(touch.x, 0.0f, 1.0f) * 32767.0f;
-            const float screenY = std::clamp(touch.y, 0.0f, 1.0f) * 32767.0f;
 
             const uint8_t* xRecord = &x.Data()[2 + 13 * i];
             EXPECT_EQ(xRecord[0], touch.state);
-            EXPECT_FLOAT_EQ(BigEndianFloat(&xRecord[1]), screenX);
-            EXPECT_FLOAT_EQ(BigEndianFloat(&xRecord[5]), screenY);
+            const float screenX = BigEndianFloat(&xRecord[1]);
+            const float screenY = BigEndianFloat(&xRecord[5]);
+            ExpectKnownPlace(index, i, screenX, screenY);
             uint16_t width;
             std::memcpy(&width, &xRecord[9], 2);
             EXPECT_EQ(width, touch.width);
@@ -291,7 +310,7 @@ TEST(VirtualControllerTouchTest, PacketsDecodeToTheScriptUnderEachEncoding) {
             std::memcpy(&yy, &yRecord[4], 2);
             EXPECT_EQ(yRecord[0], touch.state);
             EXPECT_EQ(yRecord[1], touch.id);
-            EXPECT_NEAR(yx, screenX, 0.5);
+            EXPECT_NEAR(yx, screenX, 0.5) << "the X packet's place, rounded";
             EXPECT_NEAR(yy, screenY, 0.5);
 
             const uint8_t* oRecord = &o.Data()[2 + 14 * i];

@@ -156,15 +156,3 @@ public:
     std::optional<OpenCollection> channel0;
     std::optional<OpenCollection> channel6;
 };
-
-// Waits until the condition holds, for at most three seconds.
-template <typename Condition>
-bool Eventually(Condition condition) {
-    for (int i = 0; i < 300; ++i) {
-        if (condition()) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return condition();
-}

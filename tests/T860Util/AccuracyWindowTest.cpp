@@ -21,6 +21,7 @@
 #include "T860Util/AccuracyResults.h"
 #include "T860Util/Dispatch.h"
 #include "tests/T860Util/AppFixture.h"
+#include "tests/support/ExpectMatrix.h"
 #include "tests/support/WaitUntil.h"
 
 namespace {
@@ -145,13 +146,10 @@ protected:
         ASSERT_TRUE(accuracy_->Results->isVisible());
     }
 
-    void ExpectMatrix(std::vector<double> expected) {
+    // The matrix of the last result's mapping.
+    void ExpectLastMatrix(const std::array<double, 6>& expected) {
         ASSERT_TRUE(accuracy_->LastResult());
-        const std::optional<AffineMap>& matrix = accuracy_->LastResult()->Mapping.Calibration;
-        ASSERT_TRUE(matrix);
-        for (size_t i = 0; i < 6; ++i) {
-            EXPECT_NEAR(matrix->M[i], expected[i], 0.0005) << "value " << i;
-        }
+        ExpectMatrix(accuracy_->LastResult()->Mapping.Calibration, expected);
     }
 
     // A key as the keyboard gives it: to the control with the focus.
@@ -206,7 +204,7 @@ TEST_F(AccuracyWindow, RecognisesTheWholeOfTwoScreens) {
     const AccuracyResult& result = *accuracy_->LastResult();
     EXPECT_EQ(result.Mapping.Cause, MappingCause::WholeDesktop);
     EXPECT_EQ(result.Mapping.TargetsWithEvents, 3);
-    ExpectMatrix({0.5, 0, 0, 0, 1, 0});
+    ExpectLastMatrix({0.5, 0, 0, 0, 1, 0});
     qputenv("XDG_SESSION_TYPE", session);
     EXPECT_NE(result.Advice.find("xinput map-to-output"), std::string::npos) << result.Advice;
     EXPECT_NE(result.Advice.find("\"libinput Calibration Matrix\" 0.5 0 0 0 1 0 0 0 1"),
@@ -226,7 +224,7 @@ TEST_F(AccuracyWindow, RecognisesARotationByNinetyDegrees) {
     EXPECT_EQ(result.Mapping.Cause, MappingCause::Oriented);
     EXPECT_EQ(result.Mapping.Turn, Orientation::Rotated90);
     EXPECT_EQ(result.Mapping.TargetsWithEvents, 9);
-    ExpectMatrix({0, 1, 0, -1, 0, 1});
+    ExpectLastMatrix({0, 1, 0, -1, 0, 1});
 }
 
 TEST_F(AccuracyWindow, RecognisesAMirrorAndTheRightMappingOnTheLargeGrid) {
@@ -239,7 +237,7 @@ TEST_F(AccuracyWindow, RecognisesAMirrorAndTheRightMappingOnTheLargeGrid) {
     EXPECT_EQ(accuracy_->LastResult()->Samples.size(), 25u);
     EXPECT_EQ(accuracy_->LastResult()->Mapping.Cause, MappingCause::Oriented);
     EXPECT_EQ(accuracy_->LastResult()->Mapping.Turn, Orientation::MirroredLeftRight);
-    ExpectMatrix({-1, 0, 1, 0, 1, 0});
+    ExpectLastMatrix({-1, 0, 1, 0, 1, 0});
 
     accuracy_->cbLargeGrid->setChecked(false);  // starts again with 9 targets
     ASSERT_NO_FATAL_FAILURE(Play(Technician(AllTargets()), Inside));

@@ -100,8 +100,9 @@ TEST_F(CtlBaseline, AnUnchangedUnitComparesCleanInSpiteOfItsNoise) {
 
 TEST_F(CtlBaseline, ComparisonNamesExactlyWhatChangedAndWhere) {
     const std::string path = SaveBaseline();
-    ChangeOnController(6, Channel6Position("Panel", "X"), 2, {0x75, 0x30});  // 30000
-    ChangeOnController(6, Channel6Position("CAM0", "Gain"), 1, {20});
+    ASSERT_NO_FATAL_FAILURE(
+        ChangeOnController(6, Channel6Position("Panel", "X"), 2, {0x75, 0x30}));  // 30000
+    ASSERT_NO_FATAL_FAILURE(ChangeOnController(6, Channel6Position("CAM0", "Gain"), 1, {20}));
     controller.ChangeCameraRow(2, ScopeKind::Lit, 200, 279, 0.3, 0);
     controller.ChangeCameraRow(1, ScopeKind::Ambient, 0, 511, 1.0, 150);
 

@@ -5,18 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "Simulator/VirtualController.h"
 #include "t860ctl/Ctl.h"
 #include "tests/support/TempConfigHome.h"
 #include "tests/support/VirtualBusFixture.h"
+#include "tests/support/WaitUntil.h"
 
 struct CtlResult {
     int code = -1;
@@ -59,12 +58,8 @@ protected:
             static_cast<uint8_t>(channel), 'S', 's', 0, static_cast<uint8_t>(position), typeCode};
         std::copy(value.begin(), value.end(), report + 7);
         controller.OnOutputReport(controller.CollectionOf(channel), report, sizeof report);
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (controller.SettingsBlockBytes(channel) == before &&
-               std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        ASSERT_NE(controller.SettingsBlockBytes(channel), before);
+        ASSERT_TRUE(
+            t860test::WaitUntil([&] { return controller.SettingsBlockBytes(channel) != before; }));
     }
 
     uint32_t OutputReports() const {

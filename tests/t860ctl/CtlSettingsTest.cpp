@@ -64,9 +64,9 @@ TEST_F(CtlSettings, LoadRestoresExactlyTheValuesChangedSinceTheSave) {
     const std::vector<uint8_t> saved6 = controller.SettingsBlockBytes(6);
 
     const int reportMode = PositionIn(text, "channel6", "ReportMode");  // UINT16
-    ChangeOnController(6, reportMode, 2, {0x01, 0x23});
+    ASSERT_NO_FATAL_FAILURE(ChangeOnController(6, reportMode, 2, {0x01, 0x23}));
     const int right = PositionIn(text, "channel6", "Right");  // Panel's, SINT16
-    ChangeOnController(6, right, 5, {0xFF, 0x9C});
+    ASSERT_NO_FATAL_FAILURE(ChangeOnController(6, right, 5, {0xFF, 0x9C}));
     ASSERT_NE(controller.SettingsBlockBytes(6), saved6);
 
     const uint32_t before = controller.OutputReportCount(6);
@@ -87,7 +87,8 @@ TEST_F(CtlSettings, LoadRestoresExactlyTheValuesChangedSinceTheSave) {
 
 TEST_F(CtlSettings, DryRunSaysWhatWouldChangeAndSendsNoSetting) {
     const std::string path = Saved();
-    ChangeOnController(6, PositionIn(ReadAll(path), "channel6", "ReportMode"), 2, {0x00, 0x02});
+    ASSERT_NO_FATAL_FAILURE(ChangeOnController(
+        6, PositionIn(ReadAll(path), "channel6", "ReportMode"), 2, {0x00, 0x02}));
     const std::vector<uint8_t> changed = controller.SettingsBlockBytes(6);
     const CtlResult dry = Run({"settings", "load", path, "--dry-run"});
     ASSERT_EQ(dry.code, 0) << dry.err;
