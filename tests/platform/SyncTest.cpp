@@ -11,6 +11,8 @@
 #include <atomic>
 #include <thread>
 
+#include "tests/support/WaitUntil.h"
+
 using platform::Event;
 using platform::Mutex;
 using platform::WaitForAny;
@@ -19,14 +21,18 @@ using platform::WaitStatus;
 TEST(Event, AutoResetReleasesExactlyOneWaiter) {
     Event event(Event::Reset::Auto);
     std::atomic<int> woken{0};
-    std::thread a([&] { woken += event.Wait(500) ? 1 : 0; });
-    std::thread b([&] { woken += event.Wait(500) ? 1 : 0; });
-    platform::Sleep(50);
+    // Waits far longer than any test needs: a waiter that starts late still
+    // finds the event set, or waits for the second set.
+    std::thread a([&] { woken += event.Wait(60'000) ? 1 : 0; });
+    std::thread b([&] { woken += event.Wait(60'000) ? 1 : 0; });
+    event.Set();
+    ASSERT_TRUE(t860test::WaitUntil([&] { return woken >= 1; }));
+    EXPECT_EQ(woken, 1);
+    EXPECT_FALSE(event.IsSet()) << "taken by the one waiter it released";
     event.Set();
     a.join();
     b.join();
-    EXPECT_EQ(woken, 1);
-    EXPECT_FALSE(event.IsSet());
+    EXPECT_EQ(woken, 2);
 }
 
 TEST(Event, ManualResetStaysSetUntilCleared) {
@@ -96,7 +102,7 @@ TEST(WaitForAny, ReportsWhichObjectWasSignalledTimedOutOrFailed) {
         platform::Sleep(30);
         second.Set();
     });
-    auto result = WaitForAny({&first, &second}, 2000);
+    auto result = WaitForAny({&first, &second}, 60'000);
     setter.join();
     EXPECT_EQ(result.status, WaitStatus::Signalled);
     EXPECT_EQ(result.index, 1);
