@@ -218,7 +218,7 @@ TEST(VirtualControllerScopeTest, OneRequestCoversEveryPixelOnceInItsOwnOrder) {
         EXPECT_FALSE(std::is_sorted(answer->firstPixels.begin(), answer->firstPixels.end()));
     }
     EXPECT_NE(first.firstPixels, second.firstPixels) << "each answer starts elsewhere";
-    EXPECT_TRUE(session.channel6->StaysQuiet(50)) << "nothing beyond the answer";
+    EXPECT_TRUE(session.NothingMoreBeforeAnAnswer()) << "nothing beyond the answer";
 }
 
 double Mean(const std::vector<int16_t>& values, size_t from, size_t to) {
@@ -370,7 +370,7 @@ TEST(VirtualControllerTouchTest, OnlyTheSelectedPacketKindIsSent) {
     while (session.channel6->Next(report) && report.Data()[0] == 'Y') {
     }
     EXPECT_EQ(report.Data()[0], 'C');
-    EXPECT_TRUE(session.channel6->StaysQuiet(100));
+    EXPECT_TRUE(session.NothingMoreBeforeAnAnswer());
 }
 
 TEST(VirtualControllerTest, FloopNoticesComeOnChannel0AtTheirPeriod) {
@@ -382,7 +382,7 @@ TEST(VirtualControllerTest, FloopNoticesComeOnChannel0AtTheirPeriod) {
         EXPECT_EQ(notice.bytes[0], 0);
         EXPECT_EQ(std::string(reinterpret_cast<const char*>(&notice.Data()[2]), 6), "F loop");
     }
-    EXPECT_TRUE(session.channel6->StaysQuiet(10));
+    EXPECT_TRUE(session.NothingMoreBeforeAnAnswer());
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 
 #include "Simulator/VirtualController.h"
 #include "lib/ByteOrder.h"
+#include "tests/support/WaitUntil.h"
 
 using platform::hid::HidHandle;
 using platform::hid::kReportSize;
@@ -50,6 +51,9 @@ inline float BigEndianFloat(const uint8_t* at) {
     return SwapFloat(raw, 1);
 }
 
+// How long a report that must come is waited for: the tests' generous deadline.
+constexpr uint32_t kWaitMs = static_cast<uint32_t>(t860test::kGenerousDeadline.count());
+
 class OpenCollection {
 public:
     OpenCollection(VirtualBus& bus, const platform::hid::VirtualDevice& device, size_t collection)
@@ -71,7 +75,7 @@ public:
     HidHandle Handle() const { return handle_; }
 
     // The next report, or false when none comes within the time.
-    bool Next(Report& report, uint32_t timeoutMs = 3000) {
+    bool Next(Report& report, uint32_t timeoutMs = kWaitMs) {
         std::unique_lock<std::mutex> lock(lock_);
         if (!arrived_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                                [&] { return !reports_.empty(); })) {
@@ -87,7 +91,7 @@ public:
         return !Next(ignored, ms);
     }
     // True when the reader's read failed (unplugged) within the time.
-    bool Ends(uint32_t timeoutMs = 3000) {
+    bool Ends(uint32_t timeoutMs = kWaitMs) {
         std::unique_lock<std::mutex> lock(lock_);
         return arrived_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                                  [&] { return failed_; });
@@ -143,6 +147,14 @@ public:
         std::memcpy(&report[3], text, std::strlen(text));
         size_t written = 0;
         return bus.Write(channel6->Handle(), report, kReportSize, written);
+    }
+    // True when the next report on channel 6 is the answer to a stream status
+    // query sent now. The controller takes commands in order, so it sent
+    // nothing for the commands before the query but what was already read.
+    bool NothingMoreBeforeAnAnswer() {
+        Send(6, {6, 'C', 1, 0x83});
+        Report report;
+        return channel6->Next(report) && report.Data()[0] == 'C' && report.Data()[2] == 0x83;
     }
     // The next report on the channel; a test failure when none comes.
     Report Next(int channel) {

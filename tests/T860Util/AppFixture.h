@@ -59,9 +59,8 @@ protected:
     // that a report was not sent comes after this.
     static bool AllQueuedReportsSent();
     // True once the channel's read thread has handled every report injected
-    // on it before: a marker injected after them has had its effect. On
-    // channel 6 it is a stream status reply (left received), on channel 0 a
-    // settings chunk that completes no block.
+    // on it before (on channel 6 also the controller's answers to what it
+    // took before): see ReadBarrier.h.
     bool InjectedReportsHandled(int channel = 6);
     // True once the program has done what the test set going: the reports
     // queued are written, the controller's answers to them handled, and what

@@ -11,8 +11,12 @@ using t860test::WaitUntil;
 
 bool InjectedReportsHandled(VirtualController& controller, int channel) {
     if (channel == 6) {
+        // Asked of the controller as another program would ask, past the
+        // program's own queue: the answer comes after the reports injected
+        // so far and after the answers to every command taken before.
         DeviceStatus.StreamStatusReceived = false;
-        controller.InjectReport(6, Reply(0x83, {1}).data(), kReportDataSize);
+        const uint8_t query[platform::hid::kReportSize] = {6, 'C', 1, 0x83};
+        controller.OnOutputReport(controller.CollectionOf(6), query, sizeof query);
         return WaitUntil([] { return DeviceStatus.StreamStatusReceived.load(); });
     }
     // One byte at offset 1000 of a two-chunk block: stored, nothing shown.
