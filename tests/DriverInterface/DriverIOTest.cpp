@@ -121,6 +121,24 @@ TEST_F(EngineTest, FullQueueReadsAsEmptyAfterTheReportThatCatchesUp) {
     EXPECT_EQ(device.SentTo(kChannel6Collection), std::vector<Bytes>{Report65({0x06, 0xAA})});
 }
 
+TEST_F(EngineTest, TheWriteBarrierWaitsForTheWriteThreadAndNeedsNoneWhenStopped) {
+    PlugController(device);
+    StartDriverIO();
+    const std::shared_ptr<platform::Mutex> lock = QueueLock6();
+    ASSERT_TRUE(lock && lock->Acquire(1000));
+    const uint8_t report[] = {0x06, 0x01};
+    QueueReport6(report, 2);
+    // Held back by the lock: the barrier gives up once its time is over.
+    EXPECT_FALSE(WaitForQueuedReports(6, 50));
+    lock->Release();
+    ASSERT_TRUE(QueuedReportsSent(6));
+    EXPECT_EQ(device.SentTo(kChannel6Collection), std::vector<Bytes>{Report65({0x06, 0x01})});
+
+    StopDriverIO();
+    EXPECT_TRUE(WaitForQueuedReports(6, 0)) << "no write thread: nothing more goes out";
+    EXPECT_TRUE(WaitForQueuedReports(0, 0));
+}
+
 // Counts the output reports on their way to the device at the same time.
 class InFlightDevice : public RecordingDevice {
 public:
