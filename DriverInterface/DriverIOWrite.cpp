@@ -173,11 +173,12 @@ bool WaitForQueuedReports(int32_t channel, uint32_t timeoutMs) {
         if (!lock) {
             return true;
         }
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        const auto left = std::max<int64_t>(
+            0,
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count());
         // The write thread sends with the lock held: holding it, an empty
         // queue means every report taken from it has been written.
-        if (left.count() <= 0 || !lock->Acquire(static_cast<uint32_t>(left.count()))) {
+        if (!lock->Acquire(static_cast<uint32_t>(left))) {
             return false;
         }
         const bool empty = rq.ReadIdx == rq.WriteIdx;
