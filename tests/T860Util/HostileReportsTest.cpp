@@ -24,7 +24,7 @@ protected:
 };
 
 TEST_F(HostileReports, TouchesFarOffTheWindowAreClippedAndLaterTouchesStillDrawn) {
-    ShowTouchTest(kReportModeXPackets);
+    ASSERT_NO_FATAL_FAILURE(ShowTouchTest(kReportModeXPackets));
     constexpr uint32_t kMinus4e11 = 0xD2D2D2D2;  // scales to below INT_MIN
     constexpr uint32_t kPlus3e38 = 0x7F000000;
     constexpr uint32_t kInfinity = 0x7F800000;

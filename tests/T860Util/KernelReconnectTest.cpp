@@ -81,10 +81,10 @@ TEST_F(KernelReconnect, AReplugIsFoundWithinTheRetryTimeAndTheSettingsViewStillE
 
     view_->show();
     ASSERT_TRUE(WaitUntil([&] { return Texts(view_->TreeView1).contains("Gain = 10 "); }));
-    EditNode(view_->TreeView1, "Gain = 10 ", "77");
+    ASSERT_NO_FATAL_FAILURE(EditNode(view_->TreeView1, "Gain = 10 ", "77"));
     EXPECT_TRUE(WaitUntil([&] { return Texts(view_->TreeView1).contains("Gain = 77 "); }))
         << "the controller's echo through the kernel";
-    EditNode(view_->TreeView1, "Gain = 77 ", "10");
+    ASSERT_NO_FATAL_FAILURE(EditNode(view_->TreeView1, "Gain = 77 ", "10"));
     EXPECT_TRUE(WaitUntil([&] { return Texts(view_->TreeView1).contains("Gain = 10 "); }));
 }
 

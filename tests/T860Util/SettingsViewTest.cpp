@@ -410,18 +410,21 @@ TEST_F(SettingsViewTest, AnEditGoesToItsOwnChannelAndTheEchoShowsIt) {
     ASSERT_TRUE(WaitUntil([&] { return Texts(view->TreeView2).contains("Shutter0 = 420 "); }));
 
     uint32_t before = controller->OutputReportCount(0);
-    EditNode(view->TreeView1, "Gain = 10 ", "77");  // CAM2's Gain, position 13
+    ASSERT_NO_FATAL_FAILURE(
+        EditNode(view->TreeView1, "Gain = 10 ", "77"));  // CAM2's Gain, position 13
     EXPECT_EQ(SentAfter(0, before), (Report64{0, 'S', 's', 0, 13, 1, 0, 77}));
     EXPECT_TRUE(WaitUntil([&] { return Texts(view->TreeView1).contains("Gain = 77 "); }))
         << "refreshed by the controller's echo";
 
     before = controller->OutputReportCount(6);
-    EditNode(view->TreeView2, "Shutter0 = 420 ", "421");  // CAM0's Shutter0, position 17
+    ASSERT_NO_FATAL_FAILURE(
+        EditNode(view->TreeView2, "Shutter0 = 420 ", "421"));  // CAM0's Shutter0, position 17
     EXPECT_EQ(SentAfter(6, before), (Report64{6, 'S', 's', 0, 17, 2, 0, 0x01, 0xA5}));
     EXPECT_TRUE(WaitUntil([&] { return Texts(view->TreeView2).contains("Shutter0 = 421 "); }));
 
     before = controller->OutputReportCount(0);
-    EditNode(view->TreeView1, "VersionMajor = 3 ", "4");  // group "My": hidden, still found
+    ASSERT_NO_FATAL_FAILURE(
+        EditNode(view->TreeView1, "VersionMajor = 3 ", "4"));  // group "My": hidden, still found
     EXPECT_EQ(SentAfter(0, before), (Report64{0, 'S', 's', 0, 0, 1, 0, 4}));
     EXPECT_TRUE(WaitUntil([&] { return Texts(view->TreeView1).contains("VersionMajor = 4 "); }));
 
@@ -437,16 +440,16 @@ TEST_F(SettingsViewTest, AnEditGoesToItsOwnChannelAndTheEchoShowsIt) {
 }
 
 TEST_F(SettingsViewTest, AnEditBeforeAnyBlockSendsNothing) {
-    ShowSilently();
+    ASSERT_NO_FATAL_FAILURE(ShowSilently());
     const uint32_t before = controller->OutputReportCount(0);
-    EditNode(view->TreeView1, "X = 0 mm", "5");
+    ASSERT_NO_FATAL_FAILURE(EditNode(view->TreeView1, "X = 0 mm", "5"));
     EXPECT_TRUE(trace.Contains("!ERROR! - T860Util: settings pointers not initialised!"));
     ASSERT_TRUE(t860test::QueuedReportsSent(0));
     EXPECT_EQ(controller->OutputReportCount(0), before);
 }
 
 TEST_F(SettingsViewTest, SettingsThatShareNamesAreCommittedAtTheirOwnPosition) {
-    ShowSilently();
+    ASSERT_NO_FATAL_FAILURE(ShowSilently());
     SendBlock(SettingsChannel0,
               BlockBytes({{0x10, 78, 1, {1}},  // "spare", like the next two
                           {0x10, 79, 1, {2}},
@@ -456,19 +459,20 @@ TEST_F(SettingsViewTest, SettingsThatShareNamesAreCommittedAtTheirOwnPosition) {
               {0});
 
     uint32_t before = controller->OutputReportCount(0);
-    EditNode(view->TreeView1, "spare = 2 ", "6");
+    ASSERT_NO_FATAL_FAILURE(EditNode(view->TreeView1, "spare = 2 ", "6"));
     EXPECT_EQ(SentAfter(0, before), (Report64{0, 'S', 's', 0, 1, 1, 0, 6}));
 
     before = controller->OutputReportCount(0);
-    EditNode(view->TreeView1, "spare = 1 ", "1");  // unchanged: still that setting
+    ASSERT_NO_FATAL_FAILURE(
+        EditNode(view->TreeView1, "spare = 1 ", "1"));  // unchanged: still that setting
     EXPECT_EQ(SentAfter(0, before), (Report64{0, 'S', 's', 0, 0, 1, 0, 1}));
 
     before = controller->OutputReportCount(0);
-    EditNode(view->TreeView1, "SerialNumber = 4 ", "8");
+    ASSERT_NO_FATAL_FAILURE(EditNode(view->TreeView1, "SerialNumber = 4 ", "8"));
     EXPECT_EQ(SentAfter(0, before), (Report64{0, 'S', 's', 0, 3, 1, 0, 8}));
 
     before = controller->OutputReportCount(0);
-    EditNode(view->TreeView1, "X = 5 ", "300");
+    ASSERT_NO_FATAL_FAILURE(EditNode(view->TreeView1, "X = 5 ", "300"));
     EXPECT_EQ(SentAfter(0, before), (Report64{0, 'S', 's', 0, 4, 2, 0, 0x01, 0x2C}));
     EXPECT_FALSE(trace.Contains("Current settings not from driver"));
 }

@@ -179,7 +179,7 @@ TEST_F(Soak, FloodReplugsAndEditsLeaveEveryLaterEditAcknowledgedAndMemoryFlat) {
         while (Clock::now() < connectedUntil) {
             const int channel = edits % 2 == 0 ? 0 : 6;
             const int value = edits % 200;
-            EditGain(channel, value);
+            ASSERT_NO_FATAL_FAILURE(EditGain(channel, value));
             ++edits;
             // Paced by the controller's echo; an edit lost to the flood or
             // a re-plug is no fault here, the last round's are checked.
@@ -209,7 +209,7 @@ TEST_F(Soak, FloodReplugsAndEditsLeaveEveryLaterEditAcknowledgedAndMemoryFlat) {
     for (int edit = 0; edit < kFinalEdits; ++edit) {
         const int channel = edit % 2 == 0 ? 0 : 6;
         const int value = 201 + edit;
-        EditGain(channel, value);
+        ASSERT_NO_FATAL_FAILURE(EditGain(channel, value));
         EXPECT_TRUE(WaitUntil([&] { return GainShows(channel, value); }))
             << "edit " << edit << " on channel " << channel << " acknowledged";
     }

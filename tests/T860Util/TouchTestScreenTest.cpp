@@ -83,7 +83,7 @@ protected:
 };
 
 TEST_F(TouchTestScreen, XMultiTestCoversTheScreenAndDrawsTheMiddleTouchInItsMiddle) {
-    OpenXTest();
+    ASSERT_NO_FATAL_FAILURE(OpenXTest());
     OnChannel6Report(0, XDown(kMiddle, kMiddle).data(), 64);
     EXPECT_TRUE(WaitUntil([this] { return ShowsDownTouchAtTheScreensMiddle(); }));
     xtest_->close();
@@ -97,7 +97,7 @@ TEST_F(TouchTestScreen, OpensOnTheScreenUnderThePointer) {
     }
     const QRect second = screens[1]->geometry();
     QCursor::setPos(second.center());
-    OpenXTest(second);
+    ASSERT_NO_FATAL_FAILURE(OpenXTest(second));
     OnChannel6Report(0, XDown(kMiddle, kMiddle).data(), 64);
     EXPECT_TRUE(WaitUntil([&] { return ShowsDownTouchInTheMiddleOf(second); }));
     xtest_->close();
@@ -105,7 +105,7 @@ TEST_F(TouchTestScreen, OpensOnTheScreenUnderThePointer) {
 }
 
 TEST_F(TouchTestScreen, MovedOrResizedByOthersItGoesBackOverTheScreen) {
-    OpenXTest();
+    ASSERT_NO_FATAL_FAILURE(OpenXTest());
     // As a window manager would place it: smaller, off the corner, not full screen.
     xtest_->setWindowState(Qt::WindowNoState);
     xtest_->setGeometry(ScreenBounds().x() + 100, ScreenBounds().y() + 80, 400, 300);
@@ -118,7 +118,7 @@ TEST_F(TouchTestScreen, MovedOrResizedByOthersItGoesBackOverTheScreen) {
 
 TEST_F(TouchTestScreen, AltF4ClosesOnceAndRestoresTheSavedMode) {
     OnChannel6Report(0, Reply(0x36, {0x00, 0x05}).data(), 64);
-    OpenXTest();
+    ASSERT_NO_FATAL_FAILURE(OpenXTest());
     recorder_->Clear();
     QTest::keyClick(xtest_->focusWidget(), Qt::Key_F4, Qt::AltModifier);
     EXPECT_FALSE(xtest_->isVisible());
@@ -131,7 +131,7 @@ TEST_F(TouchTestScreen, AltF4ClosesOnceAndRestoresTheSavedMode) {
 }
 
 TEST_F(TouchTestScreen, EveryCharacterKeyClearsTheWindowOtherKeysDoNot) {
-    OpenXTest();
+    ASSERT_NO_FATAL_FAILURE(OpenXTest());
     struct Key {
         Qt::Key key;
         Qt::KeyboardModifiers modifiers;
