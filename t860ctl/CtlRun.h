@@ -48,6 +48,7 @@ void ScopeCommand(CommandWords& words, CtlRun& run);
 void PerfStatsCommand(CommandWords& words, CtlRun& run);
 void ReportCommand(CommandWords& words, CtlRun& run);
 void BaselineCommand(CommandWords& words, CtlRun& run);
+void HealthCommand(CommandWords& words, CtlRun& run);
 
 // The sections that both their commands and the service report show; each
 // throws CtlFailure when the controller does not answer.
