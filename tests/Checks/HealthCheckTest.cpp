@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "Checks/HealthCheck.h"
+#include "tests/Checks/FlatProfile.h"
 
 using ::testing::HasSubstr;
 using ::testing::Not;
@@ -26,14 +27,6 @@ XPacket Packet(std::initializer_list<XTouchRecord> records) {
 constexpr uint8_t kDown = 1;
 constexpr uint8_t kMove = 2;
 constexpr uint8_t kUp = 3;
-
-BaselineProfile Flat(int camera, RowKind kind, double value) {
-    BaselineProfile profile;
-    profile.camera = camera;
-    profile.kind = kind;
-    profile.values.fill(value);
-    return profile;
-}
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 #include "tests/t860ctl/NodeExporter.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -78,26 +79,34 @@ NodeExporter::NodeExporter(const std::filesystem::path& textfileFolder) {
         "/usr/bin/prometheus-node-exporter",
         "--web.listen-address=127.0.0.1:" + std::to_string(port_), "--collector.disable-defaults",
         "--collector.textfile", "--collector.textfile.directory=" + textfileFolder.string()};
+    std::vector<char*> argv;
+    for (const std::string& arg : args) {
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    }
+    argv.push_back(nullptr);
+    // The test's threads run on: the child calls only what is safe after fork.
+    const int log = open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     pid_ = fork();
     if (pid_ == 0) {
-        std::FILE* log = std::fopen(logPath.c_str(), "w");
-        if (log != nullptr) {
-            dup2(fileno(log), STDOUT_FILENO);
-            dup2(fileno(log), STDERR_FILENO);
+        if (log >= 0) {
+            dup2(log, STDOUT_FILENO);
+            dup2(log, STDERR_FILENO);
         }
-        std::vector<char*> argv;
-        for (const std::string& arg : args) {
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        }
-        argv.push_back(nullptr);
         execv(argv[0], argv.data());
         _exit(127);
     }
-    started_ = pid_ > 0 && port_ > 0 && t860test::WaitUntil([&] {
-                   int status = 0;
-                   return waitpid(pid_, &status, WNOHANG) != 0 || !Metrics().empty();
-               }) &&
-               !Metrics().empty();
+    if (log >= 0) {
+        close(log);
+    }
+    const auto ended = [&] {
+        int status = 0;
+        if (pid_ > 0 && waitpid(pid_, &status, WNOHANG) == pid_) {
+            pid_ = -1;  // reaped: nothing left to stop
+        }
+        return pid_ <= 0;
+    };
+    started_ =
+        port_ > 0 && t860test::WaitUntil([&] { return ended() || !Metrics().empty(); }) && !ended();
     std::ifstream file(logPath);
     std::ostringstream text;
     text << file.rdbuf();
