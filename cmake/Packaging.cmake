@@ -59,7 +59,6 @@ endif()
 install(FILES packaging/70-t860.rules DESTINATION lib/udev/rules.d COMPONENT t860ctl)
 t860_package_files(t860ctl)
 t860_install_manual_page("${PROJECT_SOURCE_DIR}/docs/man/t860ctl.1" t860ctl)
-
 t860_install_manual_page("${PROJECT_SOURCE_DIR}/docs/man/t860-uhid.1" t860ctl)
 
 # The health check for the node exporter: its service and timer (installed,
