@@ -63,8 +63,10 @@ std::string SettingsTable(int channel, const uint8_t (&settingsData)[kSettingsDa
 void FetchSettingsOrFail(CtlRun& run, int channel, uint8_t (&settingsData)[kSettingsDataSize]);
 
 // The unit as it is now, recorded as a baseline is, each profile taken from
-// that many scans.
-BaselineContent RecordBaseline(CtlRun& run, int scans, const std::string& note);
+// that many scans. A last accuracy result that cannot be read ends the run,
+// or with accuracyError given is left out and said there.
+BaselineContent RecordBaseline(CtlRun& run, int scans, const std::string& note,
+                               std::string* accuracyError = nullptr);
 // A baseline file, strictly read; throws CtlFailure (file error) otherwise.
 BaselineContent ReadBaselineOrFail(const std::string& path);
 BaselineComparison CompareWithNow(CtlRun& run, const BaselineContent& then, int scans);

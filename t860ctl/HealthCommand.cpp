@@ -160,9 +160,12 @@ void ReadController(CtlRun& run, const HealthOptions& options,
         findings.inputMode = static_cast<int>(inputMode.Json().Find("inputMode")->AsNumber());
     });
     if (baseline) {
+        // The accuracy result is read and reported on its own: one that cannot
+        // be read must not cost the comparison of the camera rows.
+        std::string accuracyError;
         failures.Attempt([&] {
-            findings.baseline =
-                CompareForHealth(*baseline, RecordBaseline(run, baseline->scans, ""));
+            findings.baseline = CompareForHealth(
+                *baseline, RecordBaseline(run, baseline->scans, "", &accuracyError));
         });
     }
     if (options.quietSeconds > 0 && reportModeKnown) {

@@ -101,6 +101,20 @@ TEST_F(CtlHealth, ACorruptOrMissingBaselineIsAMetricAndAMessageNotAStaleFile) {
     EXPECT_THAT(Run({"health", "--baseline", corrupt}).err, HasSubstr("line 3"));
 }
 
+TEST_F(CtlHealth, AnUnreadableAccuracyResultIsReportedWithoutCostingTheComparison) {
+    const std::string baseline = SaveBaseline();
+    std::filesystem::create_directories(home.DataFolder());
+    WriteAll((home.DataFolder() / "LastAccuracy.json").string(), "{\"format\": \"T860 accuracy\"");
+    const CtlResult result = Health({"--baseline", baseline});
+    EXPECT_EQ(result.code, 1);
+    EXPECT_THAT(result.err, HasSubstr("LastAccuracy.json"));
+    EXPECT_TRUE(Parsed(result).Find("baselineCompared")->AsBool());
+    const std::string metrics = Metrics();
+    EXPECT_THAT(metrics, HasSubstr("\nt860_baseline_compared 1\n"));
+    EXPECT_THAT(metrics, HasSubstr("\nt860_accuracy_file_error 1\n"));
+    EXPECT_THAT(metrics, HasSubstr("\nt860_accuracy_result 0\n"));
+}
+
 TEST_F(CtlHealth, AMissingControllerIsPublishedAsDown) {
     const CtlResult result = Run({"--vid", "1234", "--pid", "5678", "health", "--textfile",
                                   Folder().string(), "--quiet-seconds", "1"});
