@@ -26,7 +26,6 @@ constexpr uint8_t kReportModeReply = 0x36;
 
 struct HealthOptions {
     std::optional<std::string> baselinePath;
-    bool baselineNamed = false;  // given on the command line, so it must be there
     std::optional<std::string> accuracyPath;
     uint32_t quietSeconds = 0;
     std::optional<std::string> textfileFolder;
@@ -35,15 +34,19 @@ struct HealthOptions {
 HealthOptions TakeHealthOptions(CommandWords& words) {
     HealthOptions options;
     options.baselinePath = words.TakeOption("--baseline");
-    options.baselineNamed = options.baselinePath.has_value();
     options.accuracyPath = words.TakeOption("--accuracy");
     options.textfileFolder = words.TakeOption("--textfile");
+    if (options.textfileFolder && options.textfileFolder->empty()) {
+        throw CtlFailure(kExitUsage, "--textfile needs a folder");
+    }
     if (const std::optional<std::string> seconds = words.TakeOption("--quiet-seconds")) {
         options.quietSeconds = ParseNumber(*seconds, kMaxQuietSeconds, "--quiet-seconds");
     }
     words.RequireEnd();
+    // A baseline named on the command line must be there; the default only
+    // where one was recorded.
     std::error_code error;
-    if (!options.baselineNamed && std::filesystem::exists(kDefaultHealthBaseline, error)) {
+    if (!options.baselinePath && std::filesystem::exists(kDefaultHealthBaseline, error)) {
         options.baselinePath = kDefaultHealthBaseline;
     }
     return options;

@@ -144,6 +144,7 @@ TEST_F(CtlHealth, WordsItDoesNotKnowAreUsageErrorsBeforeAnythingIsSent) {
     const uint32_t before = OutputReports();
     EXPECT_EQ(Run({"health", "--quiet-seconds", "601"}).code, 2);
     EXPECT_EQ(Run({"health", "--textfile"}).code, 2);
+    EXPECT_EQ(Run({"health", "--textfile", ""}).code, 2);
     EXPECT_EQ(Run({"health", "extra"}).code, 2);
     EXPECT_EQ(OutputReports(), before);
 }
