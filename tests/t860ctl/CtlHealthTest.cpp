@@ -13,6 +13,10 @@ using ::testing::Not;
 
 class CtlHealth : public CtlOnController {
 protected:
+    // Answers that a loaded machine delays are still taken; a passing run
+    // never waits that long.
+    static constexpr const char* kGenerousTimeout = "10000";
+
     CtlHealth() { std::filesystem::create_directories(Folder()); }
 
     std::filesystem::path Folder() const { return home.Root() / "textfile"; }
@@ -20,13 +24,14 @@ protected:
 
     std::string SaveBaseline() {
         const std::string path = PathOf("baseline.json");
-        const CtlResult result = Run({"baseline", "save", path});
+        const CtlResult result = Run({"--timeout", kGenerousTimeout, "baseline", "save", path});
         EXPECT_EQ(result.code, 0) << result.err;
         return path;
     }
 
     CtlResult Health(std::vector<std::string> options) {
-        std::vector<std::string> args = {"--json", "health", "--textfile", Folder().string()};
+        std::vector<std::string> args = {"--timeout", kGenerousTimeout, "--json",
+                                         "health",    "--textfile",     Folder().string()};
         args.insert(args.end(), options.begin(), options.end());
         return Run(args);
     }

@@ -27,14 +27,15 @@ protected:
     // t860ctl itself, on its own virtual controller: the one of this fixture
     // only records the baselines.
     int HealthRun(const std::string& baseline) const {
-        return RunCommand(Quoted(T860CTL_PROGRAM) + " --simulate health --baseline " +
-                          Quoted(baseline) + " --accuracy " + Quoted(accuracy) + " --textfile " +
+        return RunCommand(Quoted(T860CTL_PROGRAM) +
+                          " --simulate --timeout 10000 health --baseline " + Quoted(baseline) +
+                          " --accuracy " + Quoted(accuracy) + " --textfile " +
                           Quoted(folder.string()) + " >" + Quoted(PathOf("health.out")) + " 2>&1");
     }
 
     std::string SaveBaseline(const std::string& name) {
         const std::string path = PathOf(name);
-        const CtlResult result = Run({"baseline", "save", path});
+        const CtlResult result = Run({"--timeout", "10000", "baseline", "save", path});
         EXPECT_EQ(result.code, 0) << result.err;
         return path;
     }
