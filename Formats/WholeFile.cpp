@@ -6,7 +6,8 @@
 #include <iterator>
 #include <utility>
 
-bool WriteFileReplacing(const std::string& path, const std::string& text, std::string& error) {
+bool WriteFileReplacing(const std::string& path, const std::string& text, std::string& error,
+                        FileReaders readers) {
     const std::string temporary = path + ".tmp";
     {
         std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
@@ -15,6 +16,19 @@ bool WriteFileReplacing(const std::string& path, const std::string& text, std::s
             file.close();
             std::remove(temporary.c_str());
             error = "cannot write " + path;
+            return false;
+        }
+    }
+    if (readers == FileReaders::Everyone) {
+        namespace fs = std::filesystem;
+        std::error_code modeError;
+        fs::permissions(temporary,
+                        fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                            fs::perms::others_read,
+                        modeError);
+        if (modeError) {
+            std::remove(temporary.c_str());
+            error = "cannot write " + path + ": " + modeError.message();
             return false;
         }
     }

@@ -5,6 +5,11 @@
 
 #include <string>
 
+// Who may read a file written: as the umask leaves it, or everyone (0644),
+// for a file that another user's service reads.
+enum class FileReaders { AsUmask, Everyone };
+
 // False with a message naming the path.
-bool WriteFileReplacing(const std::string& path, const std::string& text, std::string& error);
+bool WriteFileReplacing(const std::string& path, const std::string& text, std::string& error,
+                        FileReaders readers = FileReaders::AsUmask);
 bool ReadWholeTextFile(const std::string& path, std::string& text, std::string& error);

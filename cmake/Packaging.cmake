@@ -1,7 +1,8 @@
 # Installation and the Debian packages. Two packages, so that a headless
 # machine on a production line gets the programs without pulling in Qt:
-#   t860ctl   t860ctl, t860-uhid, their manual pages, the udev rule, AppStream
-#             metadata announcing the controllers it opens;
+#   t860ctl   t860ctl, t860-uhid, their manual pages, the udev rules, AppStream
+#             metadata announcing the controllers it opens, and the health
+#             check's systemd units, user and example alerting rules;
 #   t860util  the windows: t860util, its manual page, menu entry, icon and
 #             AppStream metadata; it depends on t860ctl, which brings the
 #             udev rule that both need.
@@ -60,6 +61,24 @@ t860_package_files(t860ctl)
 t860_install_manual_page("${PROJECT_SOURCE_DIR}/docs/man/t860ctl.1" t860ctl)
 t860_install_manual_page("${PROJECT_SOURCE_DIR}/docs/man/t860-uhid.1" t860ctl)
 
+# The health check for the node exporter: its service and timer (installed,
+# not enabled), their arguments in one file under /etc, the system user and
+# group it runs as (made by the package's postinst through systemd-sysusers),
+# the group's access to the controllers, and the example alerting rules.
+install(FILES packaging/t860-health.service packaging/t860-health.timer
+        DESTINATION lib/systemd/system COMPONENT t860ctl)
+install(FILES packaging/t860ctl.sysusers DESTINATION lib/sysusers.d RENAME t860ctl.conf
+        COMPONENT t860ctl)
+install(FILES packaging/70-t860-group.rules DESTINATION lib/udev/rules.d COMPONENT t860ctl)
+install(FILES packaging/t860-health.default DESTINATION /etc/default RENAME t860-health
+        COMPONENT t860ctl)
+install(FILES packaging/t860-alerts.yml DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/t860ctl/examples
+        COMPONENT t860ctl)
+# The package's control files, under the names dpkg gives them.
+set(_ctl_control "${_generated}/t860ctl-control")
+file(WRITE "${_ctl_control}/conffiles" "/etc/default/t860-health\n")
+configure_file(packaging/t860ctl.postinst "${_ctl_control}/postinst" COPYONLY)
+
 # --- t860util --------------------------------------------------------------
 if(T860_WITH_QT)
     install(TARGETS t860util RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT t860util)
@@ -97,13 +116,17 @@ t860ctl does from a command line what T860 Utilities does in its windows,
 one command per run, for production-line scripts and support: device
 information, modes, commands, settings dumps and files, packet logs, camera
 profiles, performance statistics and a service report. It needs no window
-system.
+system. A systemd timer (not enabled) runs its health check and publishes
+it for the Prometheus node exporter's textfile collector.
 
 The package also holds t860-uhid, which plugs a virtual controller into the
 running kernel to test without the hardware, and the udev rule that lets the
 user at the seat open the controller.")
 # udev reads new rules by itself; re-plugging the controller applies them.
 set(CPACK_DEBIAN_T860CTL_PACKAGE_RECOMMENDS "udev")
+set(CPACK_DEBIAN_T860CTL_PACKAGE_CONTROL_EXTRA
+    "${_ctl_control}/conffiles;${_ctl_control}/postinst")
+set(CPACK_DEBIAN_T860CTL_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
 
 set(CPACK_DEBIAN_T860UTIL_PACKAGE_NAME t860util)
 set(CPACK_COMPONENT_T860UTIL_DEPENDS t860ctl)

@@ -1,6 +1,7 @@
 // Writes the seed corpus of every harness: valid reports of each kind as the
 // virtual controller sends them through the engine, framed as each harness
-// reads its input. Usage: make_seed_corpus DIR (DIR/<harness>/<name> files).
+// reads its input, and a baseline and an accuracy result as the checks write
+// them. Usage: make_seed_corpus DIR (DIR/<harness>/<name> files).
 
 #include <cstdint>
 #include <cstdio>
@@ -12,10 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "Checks/AccuracyFile.h"
 #include "DriverInterface/DriverIO.h"
 #include "Protocol/Protocolutils.h"
 #include "Simulator/VirtualController.h"
 #include "platform/Sync.h"
+#include "t860ctl/Ctl.h"
 #include "tests/platform/hid/Descriptors.h"
 
 namespace {
@@ -131,6 +134,37 @@ void Collect(platform::hid::VirtualBus& bus) {
     controller.Unplug();
 }
 
+// A baseline recorded from t860ctl's own virtual controller, and an accuracy
+// result of a few taken targets.
+bool WriteCheckFiles(const std::filesystem::path& root) {
+    std::filesystem::create_directories(root / "baseline_file");
+    std::string out;
+    std::string err;
+    if (RunCtl({"--simulate", "baseline", "save", (root / "baseline_file" / "recorded").string(),
+                "--note", "seed"},
+               out, err) != 0) {
+        std::fprintf(stderr, "%s", err.c_str());
+        return false;
+    }
+    AccuracyResult result;
+    result.Date = "2026-12-08T01:45:10Z";
+    result.SerialNumber = 86012345;
+    result.Screen = {1920, 1080, 527.0, 296.0};
+    for (int index = 0; index < TargetCount(kSmallTargetGrid); ++index) {
+        TargetSample sample;
+        sample.Taken = index != 4;
+        const AccuracyPoint target = TargetFraction(kSmallTargetGrid, index);
+        sample.Target = {target.X * 1920, target.Y * 1080};
+        sample.Controller.Mean = {sample.Target.X + 3, sample.Target.Y - 2};
+        sample.Controller.JitterSd = 0.5;
+        sample.Controller.JitterLargest = 1.5;
+        result.Samples.push_back(sample);
+    }
+    const std::string accuracy = WriteAccuracyFile(result);
+    Write(root / "accuracy_file", "result", Bytes(accuracy.begin(), accuracy.end()));
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -190,5 +224,5 @@ int main(int argc, char** argv) {
         "0006\0/scope";
     Write(root / "command_line", "options",
           Bytes(commandLine, commandLine + sizeof commandLine - 1));
-    return 0;
+    return WriteCheckFiles(root) ? 0 : 1;
 }

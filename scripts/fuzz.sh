@@ -11,7 +11,8 @@ seconds=${1:-60}
 shift || true
 harnesses=("$@")
 if [ ${#harnesses[@]} -eq 0 ]; then
-    harnesses=(dispatch6 dispatch0 settings_view scope report_descriptor ini_file command_line)
+    harnesses=(dispatch6 dispatch0 settings_view scope report_descriptor ini_file command_line
+        baseline_file accuracy_file)
 fi
 
 build=build/fuzz

@@ -2,7 +2,8 @@
 # Builds the Debian packages (scripts/package.sh) and checks them as Debian
 # would: lintian without errors or warnings (an override needs a comment that
 # gives its reason), valid AppStream metadata, every program a user runs in
-# a package, the programs without Qt in a package without Qt, and one version
+# a package, the programs without Qt in a package without Qt, the systemd
+# units as systemd-analyze verify reads them, and one version
 # everywhere: changelog, packages, AppStream release and each --version.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -52,6 +53,21 @@ done
 if dpkg-deb -f "$ctl_deb" Depends | grep -qi 'qt'; then
     fail "t860ctl depends on Qt: $(dpkg-deb -f "$ctl_deb" Depends)"
 fi
+
+echo "== systemd units"
+# Verified in a copy of the unpacked packages beside the system's own units,
+# so that the programs they start and the targets they name are found.
+units_root=$(mktemp -d)
+cp -a "$contents/." "$units_root/"
+mkdir -p "$units_root/usr/lib/systemd/system"
+cp -rn /lib/systemd/system/. "$units_root/usr/lib/systemd/system/"
+verify_status=0
+verify_output=$(systemd-analyze verify --man=no --root="$units_root" \
+    /usr/lib/systemd/system/t860-health.service /usr/lib/systemd/system/t860-health.timer 2>&1) ||
+    verify_status=$?
+rm -rf "$units_root"
+[ "$verify_status" -eq 0 ] && [ -z "$verify_output" ] ||
+    fail "systemd-analyze verify: ${verify_output:-exit status $verify_status}"
 
 echo "== Version"
 version=$(sed -n '1s/^[^ ]* (\([^)]*\)).*/\1/p' packaging/changelog)

@@ -27,7 +27,8 @@ std::optional<int> TakeScans(CommandWords& words) {
 
 }  // namespace
 
-BaselineContent RecordBaseline(CtlRun& run, int scans, const std::string& note) {
+BaselineContent RecordBaseline(CtlRun& run, int scans, const std::string& note,
+                               std::string* accuracyError) {
     BaselineContent content;
     content.note = note;
     GatherInfo(run);
@@ -54,7 +55,10 @@ BaselineContent RecordBaseline(CtlRun& run, int scans, const std::string& note) 
     }
     std::string error;
     if (!CompleteBaseline(content, scanner, error)) {
-        throw CtlFailure(kExitFailed, error);
+        if (accuracyError == nullptr) {
+            throw CtlFailure(kExitFailed, error);
+        }
+        *accuracyError = error;
     }
     return content;
 }

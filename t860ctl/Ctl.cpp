@@ -32,6 +32,7 @@ const std::map<std::string, CommandFunction> kCommands = {
     {"report", ReportCommand},
     {"baseline", BaselineCommand},
     {"doctor", DoctorCommand},
+    {"health", HealthCommand},
 };
 
 // The identity to look for: the options', else the simulated controller's,

@@ -28,6 +28,8 @@ const char kCtlUsage[] =
     "  baseline save FILE [--note TEXT] [--scans N]\n"
     "  baseline compare FILE [--scans N]\n"
     "  doctor\n"
+    "  health [--baseline FILE] [--accuracy RESULT.json] [--quiet-seconds N]\n"
+    "         [--textfile DIR]\n"
     "Exit codes: 0 success, 1 refused or file error, 2 usage error, 3 no controller,\n"
     "4 the controller did not answer in time, 5 the unit differs from its baseline.\n";
 

@@ -48,6 +48,7 @@ void ScopeCommand(CommandWords& words, CtlRun& run);
 void PerfStatsCommand(CommandWords& words, CtlRun& run);
 void ReportCommand(CommandWords& words, CtlRun& run);
 void BaselineCommand(CommandWords& words, CtlRun& run);
+void HealthCommand(CommandWords& words, CtlRun& run);
 
 // The sections that both their commands and the service report show; each
 // throws CtlFailure when the controller does not answer.
@@ -62,8 +63,10 @@ std::string SettingsTable(int channel, const uint8_t (&settingsData)[kSettingsDa
 void FetchSettingsOrFail(CtlRun& run, int channel, uint8_t (&settingsData)[kSettingsDataSize]);
 
 // The unit as it is now, recorded as a baseline is, each profile taken from
-// that many scans.
-BaselineContent RecordBaseline(CtlRun& run, int scans, const std::string& note);
+// that many scans. A last accuracy result that cannot be read ends the run,
+// or with accuracyError given is left out and said there.
+BaselineContent RecordBaseline(CtlRun& run, int scans, const std::string& note,
+                               std::string* accuracyError = nullptr);
 // A baseline file, strictly read; throws CtlFailure (file error) otherwise.
 BaselineContent ReadBaselineOrFail(const std::string& path);
 BaselineComparison CompareWithNow(CtlRun& run, const BaselineContent& then, int scans);

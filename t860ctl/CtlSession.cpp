@@ -181,6 +181,16 @@ bool CtlSession::LogPackets(const std::string& path, uint32_t seconds, uint32_t&
     return true;
 }
 
+void CtlSession::WatchTouches(uint32_t seconds, GhostTouchCounter& ghosts) {
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        ghosts_ = &ghosts;
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(seconds));
+    std::lock_guard<std::mutex> guard(lock_);
+    ghosts_ = nullptr;
+}
+
 void CtlSession::OnConnection(bool connected) {
     std::lock_guard<std::mutex> guard(lock_);
     connected_ = connected;
@@ -216,12 +226,23 @@ void CtlSession::OnSettingsReport(ChannelSettings& settings, const uint8_t* data
     changed_.notify_all();
 }
 
-void CtlSession::OnChannel6Report(const uint8_t* data, int32_t length) {
+void CtlSession::OnXPacket(const uint8_t* data) {
+    const XPacket packet = DecodeXPacket(data);
     // The packet log has its own lock; it is written outside ours.
-    if (data[0] == 'X' && packetLog_.IsOn()) {
-        packetLog_.Write(DecodeXPacket(data));
-        std::lock_guard<std::mutex> guard(lock_);
-        ++xPackets_;
+    const bool logging = packetLog_.IsOn();
+    if (logging) {
+        packetLog_.Write(packet);
+    }
+    std::lock_guard<std::mutex> guard(lock_);
+    xPackets_ += logging ? 1 : 0;
+    if (ghosts_ != nullptr) {
+        ghosts_->Add(packet);
+    }
+}
+
+void CtlSession::OnChannel6Report(const uint8_t* data, int32_t length) {
+    if (data[0] == 'X') {
+        OnXPacket(data);
         return;
     }
     std::lock_guard<std::mutex> guard(lock_);

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 
+#include "Checks/GhostTouches.h"
 #include "Driver/XlateLib/Settings.h"
 #include "Protocol/DeviceStatus.h"
 #include "Protocol/PacketLog.h"
@@ -71,6 +72,8 @@ public:
     // Logs X packets to the file for the time given; false when the file cannot
     // be opened. packets receives how many were logged.
     bool LogPackets(const std::string& path, uint32_t seconds, uint32_t& packets);
+    // Counts the touches of the X packets that arrive for the time given.
+    void WatchTouches(uint32_t seconds, GhostTouchCounter& ghosts);
 
     // Read threads.
     void OnReport(int channel, const uint8_t* data, int32_t length);
@@ -89,6 +92,7 @@ private:
     ChannelSettings& SettingsOf(int channel) { return channel == 0 ? settings0_ : settings6_; }
     void OnSettingsReport(ChannelSettings& settings, const uint8_t* data, int32_t length);
     void OnChannel6Report(const uint8_t* data, int32_t length);
+    void OnXPacket(const uint8_t* data);
 
     // Waits until counter() differs from before; the lock is taken inside.
     template <typename Counter>
@@ -109,6 +113,7 @@ private:
     uint32_t eventCounts_[256] = {};
     uint32_t inputDevicesAnswers_ = 0;
     uint32_t xPackets_ = 0;
+    GhostTouchCounter* ghosts_ = nullptr;
     ChannelSettings settings0_;
     ChannelSettings settings6_;
     uint8_t scopeCode_ = 0;

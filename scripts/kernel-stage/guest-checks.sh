@@ -281,6 +281,7 @@ for topology in separate single; do
             timed replug_checks
             timed doctor_checks root
             timed access_checks
+            . "$source/scripts/kernel-stage/health-checks.sh" && timed health_checks
         fi
         timed unplug_controller
     fi

@@ -6,18 +6,11 @@
 
 #include "Checks/BaselineCompare.h"
 #include "Checks/BaselineFile.h"
+#include "tests/Checks/FlatProfile.h"
 
 using ::testing::HasSubstr;
 
 namespace {
-
-BaselineProfile Flat(int camera, RowKind kind, double value) {
-    BaselineProfile profile;
-    profile.camera = camera;
-    profile.kind = kind;
-    profile.values.fill(value);
-    return profile;
-}
 
 BaselineContent TwoCameras() {
     BaselineContent content;
