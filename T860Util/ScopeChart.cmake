@@ -6,4 +6,4 @@ t860_library(t860_scope_chart
     ScopeReference.cpp
     Ufastnull.cpp
 )
-target_link_libraries(t860_scope_chart PUBLIC t860_charting t860_lib t860_protocol)
+target_link_libraries(t860_scope_chart PUBLIC t860_charting t860_lib t860_checks)
