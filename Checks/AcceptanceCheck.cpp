@@ -218,3 +218,14 @@ std::vector<std::string> AcceptanceChanges(const AcceptanceRecord& then,
     }
     return changes;
 }
+
+bool ApplyTypedDiagonal(AcceptanceRecord& record, AccuracyScreen& screen, double inches) {
+    if (!ApplyDiagonal(screen, inches)) {
+        return false;
+    }
+    record.SizeSource = ScreenSizeSource::Typed;
+    if (record.Limits.Name == DefaultLimits(screen).Name) {
+        record.Limits = DefaultLimits(screen);
+    }
+    return true;
+}

@@ -59,3 +59,8 @@ std::string CoverageRegionsText(const CoverageRecord& coverage);
 // failing now. Nothing when the earlier run had no coverage to compare with.
 std::vector<std::string> AcceptanceChanges(const AcceptanceRecord& then,
                                            const AcceptanceRecord& now);
+
+// A diagonal the technician typed: the screen's millimetres from it, the
+// source "typed", and today's defaults (which follow the diagonal) again;
+// false and nothing changed for a diagonal outside 2 to 120 inches.
+bool ApplyTypedDiagonal(AcceptanceRecord& record, AccuracyScreen& screen, double inches);

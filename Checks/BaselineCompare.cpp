@@ -215,7 +215,7 @@ std::string FormatComparison(const BaselineComparison& comparison, const Baselin
         text += "Accuracy now: " + AccuracyText(comparison.accuracyNow) + "\n";
     }
     for (const std::string& change : comparison.acceptanceChanges) {
-        text += "Since then " + change + ".\n";
+        text += "Worse since the baseline: " + change + ".\n";
     }
     text += comparison.Differs() ? "Something differs beyond the tolerances.\n"
                                  : "Nothing differs beyond the tolerances.\n";
