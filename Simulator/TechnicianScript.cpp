@@ -83,15 +83,26 @@ TouchFrame TechnicianScript::FrameAt(uint32_t index) const {
     return {};
 }
 
-TouchFrame TechnicianScript::TargetFrameAt(uint32_t index) const {
+TouchFrame TechnicianScript::OneFinger(uint8_t state, float x, float y) const {
     TouchFrame frame{};
+    frame.touches[0] = {state,
+                        0,
+                        x / static_cast<float>(config_.screenWidthPx),
+                        y / static_cast<float>(config_.screenHeightPx),
+                        kFingerWidth,
+                        kFingerHeight};
+    frame.count = 1;
+    return frame;
+}
+
+TouchFrame TechnicianScript::TargetFrameAt(uint32_t index) const {
     const uint32_t hold = std::max<uint32_t>(FramesOf(config_.holdMs), 2);
     // The held frames, then the frame that lifts, then the pause.
     const uint32_t period = hold + 1 + FramesOf(config_.liftMs);
     const uint32_t target = index / period;
     const uint32_t step = index % period;
     if (target >= config_.targets.size() || step > hold) {
-        return frame;
+        return {};
     }
     float x;
     float y;
@@ -103,14 +114,7 @@ TouchFrame TechnicianScript::TargetFrameAt(uint32_t index) const {
     x += static_cast<float>(radius * std::cos(angle));
     y += static_cast<float>(radius * std::sin(angle));
     const uint8_t state = step == 0 ? kTouchDown : step == hold ? kTouchUp : kTouchMove;
-    frame.touches[0] = {state,
-                        0,
-                        x / static_cast<float>(config_.screenWidthPx),
-                        y / static_cast<float>(config_.screenHeightPx),
-                        kFingerWidth,
-                        kFingerHeight};
-    frame.count = 1;
-    return frame;
+    return OneFinger(state, x, y);
 }
 
 int TechnicianScript::Rows() const {
@@ -187,13 +191,12 @@ bool TechnicianScript::StrokeReportDue(uint32_t index) const {
 }
 
 TouchFrame TechnicianScript::StrokeFrameAt(uint32_t index) const {
-    TouchFrame frame{};
     float x;
     float y;
     uint8_t state;
     if (StrokeSeen(index, x, y)) {
         if (!StrokeReportDue(index)) {
-            return frame;
+            return {};
         }
         // Down when the contact was not seen since the last report.
         state = kTouchDown;
@@ -211,16 +214,9 @@ TouchFrame TechnicianScript::StrokeFrameAt(uint32_t index) const {
     } else if (index > 0 && StrokeSeen(index - 1, x, y)) {
         state = kTouchUp;  // where the finger was last seen
     } else {
-        return frame;
+        return {};
     }
-    frame.touches[0] = {state,
-                        0,
-                        x / static_cast<float>(config_.screenWidthPx),
-                        y / static_cast<float>(config_.screenHeightPx),
-                        kFingerWidth,
-                        kFingerHeight};
-    frame.count = 1;
-    return frame;
+    return OneFinger(state, x, y);
 }
 
 TouchFrame TechnicianScript::TwoFingerFrameAt(uint32_t index) const {

@@ -89,6 +89,8 @@ private:
     uint32_t TargetFrames() const;
     uint32_t StrokeFrames() const;
     uint32_t TwoFingerFrames() const;
+    // The one finger of the targets and the strokes at a screen pixel.
+    TouchFrame OneFinger(uint8_t state, float x, float y) const;
     TouchFrame TargetFrameAt(uint32_t index) const;
     TouchFrame StrokeFrameAt(uint32_t index) const;
     TouchFrame TwoFingerFrameAt(uint32_t index) const;

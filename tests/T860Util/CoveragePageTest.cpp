@@ -13,9 +13,8 @@
 #include "Checks/AccuracyFile.h"
 #include "DriverInterface/DriverIO.h"
 #include "T860Util/AcceptancePanel.h"
-#include "T860Util/Accuracy.h"
 #include "T860Util/CoveragePage.h"
-#include "tests/T860Util/AppFixture.h"
+#include "tests/T860Util/AccuracyFixture.h"
 #include "tests/support/WaitUntil.h"
 
 namespace {
@@ -24,26 +23,8 @@ namespace {
 constexpr double kMmPerPx = 0.25;
 constexpr int kCellPx = 40;
 
-class CoveragePage : public AppFixture {
+class CoveragePage : public AccuracyFixture {
 protected:
-    ControllerConfig Config() const override {
-        ControllerConfig config = AppFixture::Config();
-        config.touchReportsPerSecond = 200;  // only while X packets are asked for
-        return config;
-    }
-
-    void SetUp() override {
-        AppFixture::SetUp();
-        CreateWindows();
-        accuracy_ = std::make_unique<TfrmAccuracy>(main_.get());
-        frmAccuracy = accuracy_.get();
-    }
-
-    void TearDown() override {
-        AppFixture::TearDown();  // device access ends before the window goes
-        accuracy_.reset();
-    }
-
     // Ctrl+Shift+A, then the coverage page, its cells 40 pixels square.
     void OpenCoverage() {
         QTest::keyClick(main_.get(), Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
@@ -71,11 +52,6 @@ protected:
         return technician;
     }
 
-    void Play(const TechnicianConfig& technician) {
-        controller_->PlayTechnician(std::make_shared<TechnicianScript>(
-            technician, controller_->Config().touchReportsPerSecond));
-    }
-
     // One stroke over each row of cells, slow enough that coming back out of
     // a corner's dead zone takes longer than a dropout.
     void Stroke(const std::vector<TechnicianConfig::Area>& deadZones, int expectedCells) {
@@ -84,7 +60,7 @@ protected:
         technician.strokeSpeedPxPerS = 1200;
         technician.strokeRowSpacingPx = kCellPx;
         technician.deadZones = deadZones;
-        Play(technician);
+        PlayTechnician(technician);
         ASSERT_TRUE(t860test::WaitUntil([&] { return page_->CellsReached() == expectedCells; }))
             << page_->CellsReached() << " cells reached";
     }
@@ -93,7 +69,7 @@ protected:
         TechnicianConfig technician = OnPage();
         technician.twoFingers = TechnicianConfig::TwoFingers{
             {0.35f, 0.35f}, {0.65f, 0.65f}, {0.2f, 0.2f}, {0.8f, 0.8f}, ghost, 300, 400};
-        Play(technician);
+        PlayTechnician(technician);
         ASSERT_TRUE(
             t860test::WaitUntil([this] { return page_->Phase() == CoveragePhase::Results; }));
     }
@@ -110,7 +86,6 @@ protected:
         return "(no such row)";
     }
 
-    std::unique_ptr<TfrmAccuracy> accuracy_;
     TCoveragePage* page_ = nullptr;
     int columns_ = 0;
     int rows_ = 0;
