@@ -152,8 +152,11 @@ void TCoveragePage::FinishStrokes() {
 
 AcceptanceRecord TCoveragePage::Record() const {
     AcceptanceRecord record;
-    record.Limits =
-        result_ && result_->Acceptance ? result_->Acceptance->Limits : DefaultLimits(screen_);
+    // Today's defaults follow the screen's size; other limits stay as chosen.
+    record.Limits = chosenLimits_ ? *chosenLimits_ : DefaultLimits(screen_);
+    if (record.Limits.Name == DefaultLimits(screen_).Name) {
+        record.Limits = DefaultLimits(screen_);
+    }
     record.SizeSource = sizeSource_;
     record.RefreshHz = refreshHz_;
     record.TwoFingers = twoFingerVerdict_;
@@ -185,6 +188,7 @@ void TCoveragePage::ApplyEdits() {
     if (Panel->DiagonalInches() > 0) {
         ApplyTypedDiagonal(record, result_->Screen, Panel->DiagonalInches());
     }
+    chosenLimits_ = record.Limits;
     Panel->Show(*result_);
     emit ResultChanged(*result_);
 }

@@ -99,6 +99,8 @@ private:
     double refreshHz_ = 60;
     TwoFingerVerdict twoFingerVerdict_ = TwoFingerVerdict::NotRun;
     std::optional<AccuracyResult> result_;
+    // Limits chosen or edited in the results, kept for the next run.
+    std::optional<AcceptanceLimits> chosenLimits_;
     // The size the strokes started with, to go back to from a typed diagonal.
     AccuracyScreen startScreen_;
     ScreenSizeSource startSource_ = ScreenSizeSource::Unknown;

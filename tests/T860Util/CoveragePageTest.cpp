@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QPointingDevice>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
@@ -27,6 +28,9 @@ class CoveragePage : public AccuracyFixture {
 protected:
     // Ctrl+Shift+A, then the coverage page, its cells 40 pixels square.
     void OpenCoverage() {
+        // A technician who touches nothing keeps the scripted fingers away
+        // from the first X packet on.
+        PlayTechnician(TechnicianConfig{});
         QTest::keyClick(main_.get(), Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
         ASSERT_TRUE(accuracy_->isVisible());
         ASSERT_TRUE(
@@ -132,15 +136,31 @@ TEST_F(CoveragePage, ADeadZoneInACornerIsShownInExactlyItsCells) {
     emit page_->Panel->cbLimitSet->activated(1);
     ASSERT_TRUE(ReadAccuracySummary(path, saved, error)) << error;
     EXPECT_EQ(saved.Acceptance->Limits, StrictLimits());
+    // The next run is judged with them too.
+    QTest::mouseClick(page_->Panel->btnStartAgain, Qt::LeftButton);
+    ASSERT_EQ(page_->Phase(), CoveragePhase::Strokes);
+    page_->Next();
+    page_->Next();
+    ASSERT_TRUE(page_->Result());
+    EXPECT_EQ(Acceptance().Limits, StrictLimits());
 }
 
-TEST_F(CoveragePage, AGhostSwapFailsTheTwoFingerCheck) {
+TEST_F(CoveragePage, AGhostSwapFailsTheTwoFingerCheckAndDesktopTouchesAreCounted) {
     ASSERT_NO_FATAL_FAILURE(OpenCoverage());
+    // The desktop's own touch events, where they arrive, mark their cells.
+    const std::unique_ptr<QPointingDevice> touchscreen(QTest::createTouchDevice());
+    for (const QPoint at : {QPoint(kCellPx / 2, kCellPx / 2), QPoint(kCellPx * 5 / 2, kCellPx)}) {
+        QTest::touchEvent(page_, touchscreen.get()).press(0, at);
+        QTest::touchEvent(page_, touchscreen.get()).release(0, at);
+    }
     page_->Next();
     ASSERT_EQ(page_->Phase(), CoveragePhase::TwoFingers);
     ASSERT_NO_FATAL_FAILURE(HoldTwoFingers(true));
     EXPECT_EQ(Acceptance().TwoFingers, TwoFingerVerdict::Ghost);
     EXPECT_EQ(Shown("Two fingers", 3), "fail");
+    EXPECT_TRUE(Acceptance().Coverage->DesktopEvents);
+    EXPECT_EQ(Acceptance().Coverage->DesktopCellsReached, 2);
+    EXPECT_EQ(Acceptance().Coverage->CellsReached, 0) << "the controller sent no strokes";
 }
 
 TEST_F(CoveragePage, ASingleTouchControllerSkipsTheTwoFingerCheckWithANote) {
