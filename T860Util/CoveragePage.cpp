@@ -294,6 +294,15 @@ void TCoveragePage::LayOut() {
 }
 
 void TCoveragePage::paintEvent(QPaintEvent*) {
+    // A copy of the cells, so that the read thread never waits for a paint.
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        paintGrid_ = coverage_.Grid();
+        paintCells_.resize(static_cast<size_t>(paintGrid_.Cells()));
+        for (int i = 0; i < paintGrid_.Cells(); ++i) {
+            paintCells_[static_cast<size_t>(i)] = coverage_.Cell(i);
+        }
+    }
     QPainter painter(this);
     PaintCells(painter);
     PaintFaults(painter);
@@ -304,14 +313,13 @@ void TCoveragePage::paintEvent(QPaintEvent*) {
 
 void TCoveragePage::PaintCells(QPainter& painter) {
     const bool results = phase_ == CoveragePhase::Results;
-    std::lock_guard<std::mutex> guard(lock_);
-    const CoverageGrid& grid = coverage_.Grid();
+    const CoverageGrid& grid = paintGrid_;
     const double cellW = static_cast<double>(width()) / grid.Columns;
     const double cellH = static_cast<double>(height()) / grid.Rows;
     painter.setPen(QPen(kGridLine, 1));
     for (int i = 0; i < grid.Cells(); ++i) {
         const CoverageCell cell = grid.CellOf(i);
-        const CellCounts& counts = coverage_.Cell(i);
+        const CellCounts& counts = paintCells_[static_cast<size_t>(i)];
         const QRectF area(cell.Column * cellW, cell.Row * cellH, cellW, cellH);
         painter.setBrush(counts.Reports > 0      ? kReached
                          : results               ? kUnreached
@@ -333,13 +341,12 @@ void TCoveragePage::PaintCells(QPainter& painter) {
 
 void TCoveragePage::PaintFaults(QPainter& painter) {
     painter.setRenderHint(QPainter::Antialiasing);
-    std::lock_guard<std::mutex> guard(lock_);
-    const CoverageGrid& grid = coverage_.Grid();
+    const CoverageGrid& grid = paintGrid_;
     const double cellW = static_cast<double>(width()) / grid.Columns;
     const double cellH = static_cast<double>(height()) / grid.Rows;
     const double radius = std::min(cellW, cellH) * 0.35;
     for (int i = 0; i < grid.Cells(); ++i) {
-        const CellCounts& counts = coverage_.Cell(i);
+        const CellCounts& counts = paintCells_[static_cast<size_t>(i)];
         const CoverageCell cell = grid.CellOf(i);
         const QPointF centre((cell.Column + 0.5) * cellW, (cell.Row + 0.5) * cellH);
         if (counts.Dropouts > 0) {

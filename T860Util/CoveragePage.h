@@ -12,6 +12,7 @@
 #include <atomic>
 #include <mutex>
 #include <optional>
+#include <vector>
 
 #include "Checks/AccuracyFile.h"
 #include "Checks/CoverageCheck.h"
@@ -97,6 +98,9 @@ private:
     AccuracyScreen screen_;
     ScreenSizeSource sizeSource_ = ScreenSizeSource::Unknown;
     double refreshHz_ = 60;
+    // The cells as the last paint took them.
+    CoverageGrid paintGrid_;
+    std::vector<CellCounts> paintCells_;
     TwoFingerVerdict twoFingerVerdict_ = TwoFingerVerdict::NotRun;
     std::optional<AccuracyResult> result_;
     // Limits chosen or edited in the results, kept for the next run.
