@@ -3,6 +3,7 @@
 // single-touch skip and the result file's acceptance checks.
 
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QPointingDevice>
 #include <QPushButton>
@@ -171,4 +172,34 @@ TEST_F(CoveragePage, ASingleTouchControllerSkipsTheTwoFingerCheckWithANote) {
     EXPECT_EQ(Acceptance().TwoFingers, TwoFingerVerdict::Skipped);
     EXPECT_EQ(Shown("Two fingers", 1), "Skipped: the controller is in a single-touch input mode.");
     EXPECT_EQ(Shown("Two fingers", 3), "not judged");
+}
+
+TEST_F(CoveragePage, ATypedDiagonalAndEditedLimitsJudgeAgainAndAreSaved) {
+    ASSERT_NO_FATAL_FAILURE(OpenCoverage());
+    page_->Next();
+    page_->Next();  // no fingers came: the results
+    ASSERT_EQ(page_->Phase(), CoveragePhase::Results);
+    EXPECT_EQ(Acceptance().TwoFingers, TwoFingerVerdict::OneContact);
+    EXPECT_EQ(Acceptance().Limits.Name, "default");
+
+    // 24 inches typed: today's defaults follow it, 1.5 % of 609.6 mm.
+    page_->Panel->edDiagonal->setValue(24);
+    EXPECT_EQ(Acceptance().SizeSource, ScreenSizeSource::Typed);
+    EXPECT_NEAR(DiagonalInches(page_->Result()->Screen), 24, 1e-9);
+    EXPECT_NEAR(Acceptance().Limits.OffsetMm, 9.144, 1e-9);
+    EXPECT_EQ(page_->Panel->edOffsetMm->value(), 9.14);
+
+    // An edited limit makes the set "Custom", and the file keeps it.
+    page_->Panel->edJitterMm->setValue(0.7);
+    EXPECT_EQ(page_->Panel->cbLimitSet->currentText(), "Custom");
+    EXPECT_EQ(Acceptance().Limits.Name, "custom");
+    AccuracySummary saved;
+    std::string error;
+    ASSERT_TRUE(
+        ReadAccuracySummary((home_.DataFolder() / kLastAccuracyFileName).string(), saved, error))
+        << error;
+    ASSERT_TRUE(saved.Acceptance);
+    EXPECT_EQ(saved.Acceptance->Limits.JitterMm, 0.7);
+    EXPECT_EQ(saved.Acceptance->SizeSource, ScreenSizeSource::Typed);
+    EXPECT_NEAR(DiagonalInches(saved.Screen), 24, 1e-9);
 }
