@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include "Checks/AcceptanceFile.h"
+#include "Checks/JsonMembers.h"
 #include "Formats/WholeFile.h"
 
 namespace {
@@ -86,37 +88,6 @@ JsonValue MappingJson(const AccuracyResult& result) {
     return json;
 }
 
-// Strict readers: each names the member at fault.
-bool NumberMember(const JsonValue& object, const char* key, double& value, std::string& error) {
-    const JsonValue* member = object.Find(key);
-    if (member == nullptr || !member->IsNumber() || !std::isfinite(member->AsNumber())) {
-        error = std::string("\"") + key + "\" must be a number";
-        return false;
-    }
-    value = member->AsNumber();
-    return true;
-}
-
-bool WholeMember(const JsonValue& object, const char* key, double min, double max, double& value,
-                 std::string& error) {
-    if (!NumberMember(object, key, value, error) || value != std::floor(value) || value < min ||
-        value > max) {
-        error = std::string("\"") + key + "\" must be a whole number from " +
-                FormatJsonNumber(min) + " to " + FormatJsonNumber(max);
-        return false;
-    }
-    return true;
-}
-
-bool NonNegativeMember(const JsonValue& object, const char* key, double& value,
-                       std::string& error) {
-    if (!NumberMember(object, key, value, error) || value < 0) {
-        error = std::string("\"") + key + "\" must be a number of at least 0";
-        return false;
-    }
-    return true;
-}
-
 bool OptionalMillimetres(const JsonValue& object, const char* key, std::optional<double>& value,
                          std::string& error) {
     const JsonValue* member = object.Find(key);
@@ -180,7 +151,7 @@ bool SummaryValuesFromJson(const JsonValue* json, AccuracySummaryValues& values,
 
 AccuracySummary SummaryOf(const AccuracyResult& result) {
     return {result.Date, result.SerialNumber, result.Screen,
-            Summarise(result.Samples, result.Screen, result.Thresholds)};
+            Summarise(result.Samples, result.Screen, result.Thresholds), result.Acceptance};
 }
 
 JsonValue AccuracySummaryJson(const AccuracySummary& summary) {
@@ -193,6 +164,9 @@ JsonValue AccuracySummaryJson(const AccuracySummary& summary) {
                                  : JsonValue());
     json.Set("screen", ScreenJson(summary.Screen));
     json.Set("summary", SummaryValuesJson(summary.Values));
+    if (summary.Acceptance) {
+        json.Set("acceptance", AcceptanceJson(*summary.Acceptance, summary.Screen));
+    }
     return json;
 }
 
@@ -233,7 +207,9 @@ bool AccuracySummaryFromJson(const JsonValue& root, AccuracySummary& out, std::s
         return false;
     }
     const JsonValue* version = root.Find("version");
-    if (version == nullptr || !version->IsNumber() || version->AsNumber() != kAccuracyFileVersion) {
+    if (version == nullptr || !version->IsNumber() ||
+        (version->AsNumber() != kAccuracyFileVersion &&
+         version->AsNumber() != kOldestAccuracyFileVersion)) {
         error = "unsupported accuracy result version";
         return false;
     }
@@ -259,6 +235,14 @@ bool AccuracySummaryFromJson(const JsonValue& root, AccuracySummary& out, std::s
     if (!ScreenFromJson(root.Find("screen"), parsed.Screen, error) ||
         !SummaryValuesFromJson(root.Find("summary"), parsed.Values, error)) {
         return false;
+    }
+    const JsonValue* acceptance = root.Find("acceptance");
+    if (version->AsNumber() >= kAccuracyFileVersion && acceptance != nullptr &&
+        !acceptance->IsNull()) {
+        parsed.Acceptance.emplace();
+        if (!AcceptanceFromJson(*acceptance, *parsed.Acceptance, error)) {
+            return false;
+        }
     }
     out = std::move(parsed);
     return true;
@@ -293,7 +277,18 @@ std::string AccuracySummaryText(const AccuracySummary& summary) {
                   summary.Screen.WidthPx, summary.Screen.HeightPx, values.Targets,
                   values.LargestOffsetPx, values.MeanOffsetPx, values.LargestJitterPx,
                   values.Passed ? "passed" : "failed");
-    return text;
+    if (!summary.Acceptance) {
+        return text;
+    }
+    const AcceptanceRecord& acceptance = *summary.Acceptance;
+    const std::vector<CriterionVerdict> criteria = JudgeAcceptance(acceptance, summary.Screen);
+    std::string lines = std::string(text) + "Screen size: " + ScreenSizeText(summary.Screen) +
+                        " (" + ScreenSizeSourceKey(acceptance.SizeSource) + ")\n" +
+                        "Limits: " + acceptance.Limits.Name + "\n" + AcceptanceText(criteria);
+    if (acceptance.Coverage) {
+        lines += CoverageRegionsText(*acceptance.Coverage);
+    }
+    return lines + "Acceptance: " + (AcceptancePassed(criteria) ? "passed" : "failed") + "\n";
 }
 
 std::string UtcNowIso8601() {

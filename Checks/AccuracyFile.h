@@ -1,19 +1,22 @@
 #pragma once
 // Accuracy result files: one finished accuracy test as JSON ("T860 accuracy",
-// version 1), written whole through a temporary file, and the summary read
-// back strictly (t860ctl's service report, the baseline file).
+// version 2: version 1 plus the acceptance checks), written whole through a
+// temporary file, and the summary read back strictly (t860ctl's service
+// report, the baseline file); version 1 files are still read.
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "Checks/AcceptanceCheck.h"
 #include "Checks/AccuracyCheck.h"
 #include "Checks/DesktopMapping.h"
 #include "Formats/Json.h"
 
 constexpr char kAccuracyFileFormat[] = "T860 accuracy";
-constexpr int kAccuracyFileVersion = 1;
+constexpr int kAccuracyFileVersion = 2;
+constexpr int kOldestAccuracyFileVersion = 1;
 // The last finished result, in the data folder beside the ini file.
 constexpr char kLastAccuracyFileName[] = "LastAccuracy.json";
 
@@ -28,6 +31,8 @@ struct AccuracyResult {
     MappingVerdict Mapping;
     std::string MappingText;  // the verdict's sentence
     std::string Advice;       // the fix to copy, empty when none
+    // The coverage, two-finger and millimetre checks; none in a version 1 file.
+    std::optional<AcceptanceRecord> Acceptance;
 };
 
 // The part of a result that other files and reports carry.
@@ -36,6 +41,7 @@ struct AccuracySummary {
     std::optional<int64_t> SerialNumber;
     AccuracyScreen Screen;
     AccuracySummaryValues Values;
+    std::optional<AcceptanceRecord> Acceptance;
 };
 
 AccuracySummary SummaryOf(const AccuracyResult& result);
@@ -55,7 +61,8 @@ JsonValue AccuracySummaryJson(const AccuracySummary& summary);
 // Reads a result file; malformed JSON gives the line and column in error.
 bool ReadAccuracySummary(const std::string& path, AccuracySummary& out, std::string& error);
 
-// Lines for a text report: date, serial, screen, offsets, jitter, verdict.
+// Lines for a text report: date, serial, screen, offsets, jitter, verdict,
+// and each acceptance criterion when the result has them.
 std::string AccuracySummaryText(const AccuracySummary& summary);
 
 // Now as ISO 8601 UTC.

@@ -103,8 +103,9 @@ JsonValue AccuracyJson(const std::optional<AccuracySummary>& accuracy) {
 }  // namespace
 
 bool BaselineComparison::AccuracyWorse() const {
-    return accuracyThen && accuracyNow && accuracyThen->Values.Passed &&
-           !accuracyNow->Values.Passed;
+    return (accuracyThen && accuracyNow && accuracyThen->Values.Passed &&
+            !accuracyNow->Values.Passed) ||
+           !acceptanceChanges.empty();
 }
 
 bool BaselineComparison::Differs() const {
@@ -181,6 +182,10 @@ BaselineComparison CompareBaseline(const BaselineContent& then, const BaselineCo
     }
     comparison.accuracyThen = then.accuracy;
     comparison.accuracyNow = now.accuracy;
+    if (then.accuracy && then.accuracy->Acceptance && now.accuracy && now.accuracy->Acceptance) {
+        comparison.acceptanceChanges =
+            AcceptanceChanges(*then.accuracy->Acceptance, *now.accuracy->Acceptance);
+    }
     return comparison;
 }
 
@@ -208,6 +213,9 @@ std::string FormatComparison(const BaselineComparison& comparison, const Baselin
     if (comparison.accuracyThen || comparison.accuracyNow) {
         text += "Accuracy then: " + AccuracyText(comparison.accuracyThen) + "\n";
         text += "Accuracy now: " + AccuracyText(comparison.accuracyNow) + "\n";
+    }
+    for (const std::string& change : comparison.acceptanceChanges) {
+        text += "Worse since the baseline: " + change + ".\n";
     }
     text += comparison.Differs() ? "Something differs beyond the tolerances.\n"
                                  : "Nothing differs beyond the tolerances.\n";
@@ -254,5 +262,9 @@ JsonValue ComparisonJson(const BaselineComparison& comparison, const BaselineCon
     }
     json.Set("accuracyThen", AccuracyJson(comparison.accuracyThen));
     json.Set("accuracyNow", AccuracyJson(comparison.accuracyNow));
+    JsonValue& changes = json.Set("acceptanceChanges", JsonValue::Array());
+    for (const std::string& change : comparison.acceptanceChanges) {
+        changes.Append(JsonValue::String(change));
+    }
     return json;
 }

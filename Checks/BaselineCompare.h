@@ -50,9 +50,13 @@ struct BaselineComparison {
     std::vector<std::string> missingProfiles;  // in the baseline, not measured now
     std::optional<AccuracySummary> accuracyThen;
     std::optional<AccuracySummary> accuracyNow;
+    // What got worse in the acceptance checks: "the lower left corner now
+    // drops out", ...
+    std::vector<std::string> acceptanceChanges;
 
     bool SerialDiffers() const { return serialThen != serialNow; }
-    // Accuracy counts when it passed then and fails now.
+    // Accuracy counts when it passed then and fails now, or an acceptance
+    // check got worse.
     bool AccuracyWorse() const;
     bool Differs() const;
 };

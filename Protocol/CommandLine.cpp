@@ -72,7 +72,8 @@ CommandLineEffects ParseCommandLine(int argc, const char* const* argv) {
         const bool hasValue = i + 1 < argc;
         uint16_t vendor;
         uint16_t product;
-        if (ArgumentHasOption(argv[i], "/scope") || ArgumentHasOption(argv[i], "/accuracy")) {
+        if (ArgumentHasOption(argv[i], "/scope") || ArgumentHasOption(argv[i], "/accuracy") ||
+            ArgumentHasOption(argv[i], "/coverage")) {
             effects.showMainForm = false;
         } else if (ArgumentHasOption(argv[i], "/simulate")) {
             effects.simulate = true;

@@ -1,14 +1,15 @@
 #pragma once
 // The program's command line: "/scope", "/vendorid HEX" and "/productid HEX".
-// Also our own "/accuracy", "/simulate", "/screenshot FILE" and "--version".
+// Also our own "/accuracy", "/coverage", "/simulate", "/screenshot FILE" and "--version".
 
 #include <cstdint>
 #include <optional>
 #include <string>
 
 struct CommandLineEffects {
-    // Cleared by "/scope" and "/accuracy": the main window is created but not
-    // shown at start; the scope or the accuracy test shows itself.
+    // Cleared by "/scope", "/accuracy" and "/coverage": the main window is
+    // created but not shown at start; the scope or the accuracy test shows
+    // itself.
     bool showMainForm = true;
     // "/simulate": the virtual controller instead of the real HID devices.
     bool simulate = false;

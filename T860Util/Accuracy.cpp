@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <QTouchEvent>
@@ -18,6 +19,7 @@
 #include "Protocol/Protocolutils.h"
 #include "T860Util/AccuracyResults.h"
 #include "T860Util/Application.h"
+#include "T860Util/CoveragePage.h"
 #include "T860Util/FullScreen.h"
 #include "T860Util/KeyPreview.h"
 #include "T860Util/WindowPointer.h"
@@ -64,12 +66,17 @@ TfrmAccuracy::TfrmAccuracy(QWidget* mainWindow)
     cbLargeGrid = new QCheckBox("25 targets", this);
     cbLargeGrid->setFocusPolicy(Qt::NoFocus);
     connect(cbLargeGrid, &QCheckBox::toggled, this, [this] { StartAgain(); });
+    btnCoverage = new QPushButton("Coverage Test", this);
+    btnCoverage->setFocusPolicy(Qt::NoFocus);
+    connect(btnCoverage, &QPushButton::clicked, this, &TfrmAccuracy::ShowCoverage);
 
     Results = new TAccuracyResults(this);
     Results->hide();
     connect(Results, &TAccuracyResults::RedoRequested, this, &TfrmAccuracy::RedoTarget);
     connect(Results, &TAccuracyResults::StartAgainRequested, this, &TfrmAccuracy::StartAgain);
     connect(Results, &TAccuracyResults::CloseRequested, this, &TfrmAccuracy::close);
+    connect(Results, &TAccuracyResults::CoverageRequested, this, &TfrmAccuracy::ShowCoverage);
+    CreateCoverage();
     connect(Results, &TAccuracyResults::ThresholdsChanged, this, [this] {
         if (result_) {
             result_->Thresholds = Results->Thresholds();
@@ -99,8 +106,21 @@ TfrmAccuracy::TfrmAccuracy(QWidget* mainWindow)
     ApplyAccuracyCommandLine();
 }
 
+void TfrmAccuracy::CreateCoverage() {
+    Coverage = new TCoveragePage(this);
+    Coverage->hide();
+    connect(Coverage, &TCoveragePage::Finished, this, &TfrmAccuracy::CoverageFinished);
+    connect(Coverage, &TCoveragePage::ResultChanged, this, [this](const AccuracyResult& result) {
+        result_ = result;
+        SaveLastResult(result);
+    });
+    connect(Coverage, &TCoveragePage::TargetsRequested, this, [this] { StartRun(); });
+    connect(Coverage, &TCoveragePage::CloseRequested, this, &TfrmAccuracy::close);
+}
+
 void TfrmAccuracy::ApplyAccuracyCommandLine() {
-    if (!ProgramHasOption("/accuracy")) {
+    openOnCoverage_ = ProgramHasOption("/coverage");
+    if (!ProgramHasOption("/accuracy") && !openOnCoverage_) {
         return;
     }
     accuracyOnlyMode_ = true;
@@ -114,6 +134,9 @@ void TfrmAccuracy::ApplyAccuracyCommandLine() {
         waitForConnection->stop();
         waitForConnection->deleteLater();
         StartTest();
+        if (openOnCoverage_) {
+            ShowCoverage();
+        }
     });
     waitForConnection->start(100);
 }
@@ -158,6 +181,7 @@ void TfrmAccuracy::StartRun() {
     runSize_ = size();
     takingTouches_ = true;
     Results->hide();
+    Coverage->hide();
     Refresh();
     emit RunStarted(grid, size(), -1);
 }
@@ -176,7 +200,36 @@ void TfrmAccuracy::RedoTarget(int index) {
     emit RunStarted(State().Grid, size(), index);
 }
 
+void TfrmAccuracy::ShowCoverage() {
+    takingTouches_ = false;
+    Results->hide();
+    Coverage->setGeometry(rect());
+    Coverage->show();
+    Coverage->raise();
+    AccuracyScreen screen;
+    const ScreenSizeSource source = MeasureScreen(screen);
+    const QScreen* shown = this->screen();
+    const double refresh = shown != nullptr && shown->refreshRate() > 0 ? shown->refreshRate() : 60;
+    Coverage->Start(screen, source, refresh);
+}
+
+void TfrmAccuracy::CoverageFinished() {
+    AccuracyResult result = result_ ? *result_ : BuildResult();
+    AcceptanceRecord record = Coverage->Record();
+    result.Date = UtcNowIso8601();
+    result.Screen = Coverage->Screen();
+    TakeTargets(record, result.Samples);
+    result.Acceptance = std::move(record);
+    result_ = result;
+    SaveLastResult(result);
+    Coverage->ShowResult(std::move(result));
+}
+
 void TfrmAccuracy::OnXPacket(const XPacket& packet, uint32_t nowMs) {
+    if (Coverage->TakingTouches()) {
+        Coverage->OnXPacket(packet, nowMs);
+        return;
+    }
     if (!takingTouches_ || !packet.WellFormed()) {
         return;
     }
@@ -219,7 +272,7 @@ bool TfrmAccuracy::Holding() const {
 void TfrmAccuracy::Refresh() {
     const auto [phase, grid, current, targets, holding, position] = State();
     if (phase == AccuracyPhase::Finished) {
-        if (Results->isHidden() && isVisible()) {
+        if (Results->isHidden() && Coverage->isHidden() && isVisible()) {
             ShowResults();
         }
         return;
@@ -274,17 +327,7 @@ AccuracyResult TfrmAccuracy::BuildResult() const {
     if (DeviceStatus.InfoReceived & kInfoSerial) {
         result.SerialNumber = DeviceStatus.SerialNumber.load();
     }
-    result.Screen.WidthPx = width();
-    result.Screen.HeightPx = height();
-    if (const QScreen* shown = screen()) {
-        const QSizeF mm = shown->physicalSize();
-        const QSize px = shown->geometry().size();
-        // The physical size is the whole monitor's; the window covers it.
-        if (mm.width() > 0 && mm.height() > 0 && px.width() > 0 && px.height() > 0) {
-            result.Screen.WidthMm = mm.width() * width() / px.width();
-            result.Screen.HeightMm = mm.height() * height() / px.height();
-        }
-    }
+    MeasureScreen(result.Screen);
     result.Thresholds = Results->Thresholds();
     {
         std::lock_guard<std::mutex> guard(sessionLock_);
@@ -309,6 +352,27 @@ AccuracyResult TfrmAccuracy::BuildResult() const {
     return result;
 }
 
+ScreenSizeSource TfrmAccuracy::MeasureScreen(AccuracyScreen& screen) const {
+    screen = {};
+    screen.WidthPx = width();
+    screen.HeightPx = height();
+    const QScreen* shown = this->screen();
+    if (shown == nullptr) {
+        return ScreenSizeSource::Unknown;
+    }
+    const QSizeF mm = shown->physicalSize();
+    const QSize px = shown->geometry().size();
+    // Monitors that report nothing or nonsense leave the size unknown, for
+    // the technician to type.
+    if (!PlausibleScreenSize(mm.width(), mm.height(), px.width(), px.height())) {
+        return ScreenSizeSource::Unknown;
+    }
+    // The physical size is the whole monitor's; the window covers it.
+    screen.WidthMm = mm.width() * width() / px.width();
+    screen.HeightMm = mm.height() * height() / px.height();
+    return ScreenSizeSource::System;
+}
+
 void TfrmAccuracy::SaveLastResult(const AccuracyResult& result) const {
     char folder[260];
     if (!GetDataFolder(folder, sizeof folder)) {
@@ -325,7 +389,12 @@ bool TfrmAccuracy::FormKeyDown(QKeyEvent* key) {
         close();
         return true;
     }
-    if (key->key() == Qt::Key_Backspace && Results->isHidden()) {
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    if (enter && Coverage->isVisible() && Coverage->Phase() != CoveragePhase::Results) {
+        Coverage->Next();
+        return true;
+    }
+    if (key->key() == Qt::Key_Backspace && Results->isHidden() && Coverage->isHidden()) {
         {
             std::lock_guard<std::mutex> guard(sessionLock_);
             session_.StepBack();
@@ -408,10 +477,13 @@ void TfrmAccuracy::resizeEvent(QResizeEvent* event) {
     lbHint->move(8, height() - 24);
     cbLargeGrid->adjustSize();
     cbLargeGrid->move(8, height() - 48);
+    btnCoverage->adjustSize();
+    btnCoverage->move(cbLargeGrid->geometry().right() + 16, height() - 52);
     Results->setGeometry(rect());
+    Coverage->setGeometry(rect());
     // The targets sit at shares of the window: a new size starts the run
     // over (a move put back to the same size does not).
-    if (isVisible() && Results->isHidden() && size() != runSize_) {
+    if (isVisible() && Results->isHidden() && Coverage->isHidden() && size() != runSize_) {
         StartRun();
     }
 }

@@ -19,22 +19,27 @@
 
 class QCheckBox;
 class QLabel;
+class QPushButton;
 class QTimer;
 class FullScreenKeeper;
 class TAccuracyResults;
+class TCoveragePage;
 
 class TfrmAccuracy : public QWidget {
     Q_OBJECT
 public:
-    // With "/accuracy" on the command line the window opens by itself once
-    // the controller is connected, and closing it closes the main window.
+    // With "/accuracy" (or "/coverage", which opens on the coverage page) on
+    // the command line the window opens by itself once the controller is
+    // connected, and closing it closes the main window.
     explicit TfrmAccuracy(QWidget* mainWindow = nullptr);
     ~TfrmAccuracy() override;
 
     QLabel* lbInstruction;
     QLabel* lbHint;
     QCheckBox* cbLargeGrid;  // 25 targets instead of 9
+    QPushButton* btnCoverage;
     TAccuracyResults* Results;
+    TCoveragePage* Coverage;
 
     // Set before the window opens; restored as the report mode on close.
     std::atomic<uint16_t> SavedReportMode{0};
@@ -48,6 +53,8 @@ public:
     void StartAgain();
     // Takes one target again, then shows the results again.
     void RedoTarget(int index);
+    // The coverage page over the targets or the results, its strokes started.
+    void ShowCoverage();
 
     // Channel 6's read thread: an X multitouch packet. Allocates nothing.
     void OnXPacket(const XPacket& packet, uint32_t nowMs);
@@ -94,6 +101,13 @@ private:
     void ShowResults();
     AccuracyResult BuildResult() const;
     DesktopLayout CurrentDesktopLayout() const;
+    // The window's size, and its millimetres when the monitor reports a
+    // believable size.
+    ScreenSizeSource MeasureScreen(AccuracyScreen& screen) const;
+    // The accuracy result (the last one, or the targets so far) with the
+    // coverage page's checks, saved and shown on the page.
+    void CoverageFinished();
+    void CreateCoverage();
     void SaveLastResult(const AccuracyResult& result) const;
     bool OnDesktopTouch(QEvent* event);
     void ApplyAccuracyCommandLine();
@@ -109,6 +123,7 @@ private:
     std::optional<DesktopLayout> layoutOverride_;
     QWidget* mainWindow_;
     bool accuracyOnlyMode_ = false;
+    bool openOnCoverage_ = false;
     int connectionWaitTicks_ = 0;
     QSize runSize_;  // the window's size when the run started
 };

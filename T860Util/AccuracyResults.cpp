@@ -155,6 +155,12 @@ void TAccuracyArrowView::paintEvent(QPaintEvent*) {
 
 TAccuracyResults::TAccuracyResults(QWidget* parent) : QWidget(parent) {
     setAutoFillBackground(true);
+    CreateControls();
+    LayOutControls();
+    ConnectControls();
+}
+
+void TAccuracyResults::CreateControls() {
     ArrowView = new TAccuracyArrowView(this);
     lbSummary = new QLabel(this);
     lbSummary->setTextFormat(Qt::RichText);
@@ -169,7 +175,6 @@ TAccuracyResults::TAccuracyResults(QWidget* parent) : QWidget(parent) {
         edit->setSingleStep(0.1);
         edit->setSuffix(" % of the diagonal");
         edit->setValue(value);
-        connect(edit, &QDoubleSpinBox::valueChanged, this, [this] { emit ThresholdsChanged(); });
     }
     tbTargets = new QTableWidget(0, 10, this);
     tbTargets->setHorizontalHeaderLabels({"#", "Target", "Mean", "Offset px", "Offset mm",
@@ -191,14 +196,17 @@ TAccuracyResults::TAccuracyResults(QWidget* parent) : QWidget(parent) {
     btnSave = new QPushButton("Save Results...", this);
     btnRedo = new QPushButton("Redo Target", this);
     btnRedo->setEnabled(false);
+    btnCoverage = new QPushButton("Coverage Test", this);
     btnStartAgain = new QPushButton("Start Again", this);
     btnClose = new QPushButton("Close", this);
+}
 
+void TAccuracyResults::LayOutControls() {
     auto* limits = new QFormLayout;
     limits->addRow("Offset limit:", edOffsetLimit);
     limits->addRow("Jitter limit:", edJitterLimit);
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* button : {btnSave, btnRedo, btnStartAgain, btnClose}) {
+    for (QPushButton* button : {btnSave, btnRedo, btnCoverage, btnStartAgain, btnClose}) {
         buttons->addWidget(button);
     }
     auto* left = new QVBoxLayout;
@@ -215,7 +223,12 @@ TAccuracyResults::TAccuracyResults(QWidget* parent) : QWidget(parent) {
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(left, 3);
     layout->addLayout(right, 2);
+}
 
+void TAccuracyResults::ConnectControls() {
+    for (QDoubleSpinBox* edit : {edOffsetLimit, edJitterLimit}) {
+        connect(edit, &QDoubleSpinBox::valueChanged, this, [this] { emit ThresholdsChanged(); });
+    }
     auto* saveAction = new QAction("Save Results...", this);
     connect(saveAction, &QAction::triggered, this, &TAccuracyResults::btnSaveClick);
     addAction(saveAction);
@@ -231,6 +244,7 @@ TAccuracyResults::TAccuracyResults(QWidget* parent) : QWidget(parent) {
             [this](int row) { emit RedoRequested(row); });
     connect(tbTargets, &QTableWidget::itemSelectionChanged, this,
             [this] { btnRedo->setEnabled(!tbTargets->selectedItems().isEmpty()); });
+    connect(btnCoverage, &QPushButton::clicked, this, [this] { emit CoverageRequested(); });
     connect(btnStartAgain, &QPushButton::clicked, this, [this] { emit StartAgainRequested(); });
     connect(btnClose, &QPushButton::clicked, this, [this] { emit CloseRequested(); });
 }
@@ -306,31 +320,35 @@ void TAccuracyResults::FillTable(const AccuracyResult& result) {
 }
 
 void TAccuracyResults::btnSaveClick() {
-    if (!result_) {
-        return;
-    }
-    const std::optional<QString> path = PromptSaveFileName(
-        {this, "Accuracy results (*.json)|*.JSON", ".json", "T860Accuracy.json"});
-    if (path) {
-        SaveTo(*path);
+    if (result_) {
+        SaveResultsWithPrompt(this, *result_);
     }
 }
 
 bool TAccuracyResults::SaveTo(const QString& path) {
-    if (!result_) {
-        return false;
+    return result_ && SaveResultsTo(this, *result_, path);
+}
+
+void SaveResultsWithPrompt(QWidget* view, const AccuracyResult& result) {
+    const std::optional<QString> path = PromptSaveFileName(
+        {view, "Accuracy results (*.json)|*.JSON", ".json", "T860Accuracy.json"});
+    if (path) {
+        SaveResultsTo(view, result, *path);
     }
+}
+
+bool SaveResultsTo(QWidget* view, const AccuracyResult& result, const QString& path) {
     std::string error;
     const QFileInfo file(path);
     const QString picture = file.dir().filePath(file.completeBaseName() + ".png");
-    if (!SaveAccuracyFile(QFile::encodeName(path).toStdString(), *result_, error)) {
+    if (!SaveAccuracyFile(QFile::encodeName(path).toStdString(), result, error)) {
         ShowMessageBox({QString::fromStdString(error), "Save Results", MessageButtons::Ok,
-                        MessageIcon::Error, this});
+                        MessageIcon::Error, view});
         return false;
     }
-    if (!grab().save(picture, "PNG")) {
+    if (!view->grab().save(picture, "PNG")) {
         ShowMessageBox({"Could not write " + picture + ".", "Save Results", MessageButtons::Ok,
-                        MessageIcon::Error, this});
+                        MessageIcon::Error, view});
         return false;
     }
     return true;

@@ -33,6 +33,11 @@ private:
     double arrowScale_ = 1;
 };
 
+// The result file to a path chosen in the save dialog, and a picture of the
+// view beside it with the extension .png; a failure is shown in a message box.
+void SaveResultsWithPrompt(QWidget* view, const AccuracyResult& result);
+bool SaveResultsTo(QWidget* view, const AccuracyResult& result, const QString& path);
+
 class TAccuracyResults : public QWidget {
     Q_OBJECT
 public:
@@ -47,6 +52,7 @@ public:
     QPlainTextEdit* edAdvice;
     QPushButton* btnSave;
     QPushButton* btnRedo;
+    QPushButton* btnCoverage;
     QPushButton* btnStartAgain;
     QPushButton* btnClose;
 
@@ -59,6 +65,7 @@ public:
     bool SaveTo(const QString& path);
 
     Q_SIGNAL void RedoRequested(int index);
+    Q_SIGNAL void CoverageRequested();
     Q_SIGNAL void StartAgainRequested();
     Q_SIGNAL void CloseRequested();
     Q_SIGNAL void ThresholdsChanged();
@@ -67,6 +74,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void CreateControls();
+    void LayOutControls();
+    void ConnectControls();
     void FillTable(const AccuracyResult& result);
     void FillSummary(const AccuracyResult& result);
 

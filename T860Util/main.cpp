@@ -14,6 +14,7 @@
 #include "T860Util/Accuracy.h"
 #include "T860Util/Application.h"
 #include "T860Util/Calibrate.h"
+#include "T860Util/CoveragePage.h"
 #include "T860Util/Featurereportinputmode.h"
 #include "T860Util/Floopcount.h"
 #include "T860Util/Main.h"
@@ -59,9 +60,44 @@ struct Simulation {
                              technician.rotationDeg = 0.3f;
                              technician.jitterSdPx = 0.8f;
                              technician.startMs = 1500;
-                             controller.PlayTechnician(std::make_shared<TechnicianScript>(
-                                 technician, controller.Config().touchReportsPerSecond));
+                             Play(technician);
                          });
+    }
+
+    // On the coverage page it strokes the whole screen, row by row about a
+    // cell apart, and then holds two fingers on the diagonal's targets.
+    void PlayTechnicianOnCoverage(TCoveragePage& page) {
+        QObject::connect(
+            &page, &TCoveragePage::StrokesStarted, &page, [this](QSize size, int, int rows) {
+                TechnicianConfig technician = OnScreen(size);
+                technician.strokes = true;
+                technician.strokeSpeedPxPerS = 1500;
+                technician.strokeRowSpacingPx = 0.9f * static_cast<float>(size.height()) / rows;
+                Play(technician);
+            });
+        QObject::connect(&page, &TCoveragePage::TwoFingersStarted, &page, [this](QSize size) {
+            TechnicianConfig technician = OnScreen(size);
+            const auto fraction = [](AccuracyPoint p) {
+                return TechnicianConfig::Target{static_cast<float>(p.X), static_cast<float>(p.Y)};
+            };
+            technician.twoFingers = TechnicianConfig::TwoFingers{
+                fraction(kTwoFingerTargets[0]), fraction(kTwoFingerTargets[1]),
+                fraction(kTwoFingerApart[0]), fraction(kTwoFingerApart[1])};
+            Play(technician);
+        });
+    }
+
+    static TechnicianConfig OnScreen(QSize size) {
+        TechnicianConfig technician;
+        technician.screenWidthPx = size.width();
+        technician.screenHeightPx = size.height();
+        technician.startMs = 1500;
+        return technician;
+    }
+
+    void Play(const TechnicianConfig& technician) {
+        controller.PlayTechnician(std::make_shared<TechnicianScript>(
+            technician, controller.Config().touchReportsPerSecond));
     }
 
     static ControllerConfig Config() {
@@ -148,6 +184,7 @@ int main(int argc, char** argv) {
         frmAccuracy = &accuracy;
         if (simulation) {
             simulation->PlayTechnicianOnEachRun(accuracy);
+            simulation->PlayTechnicianOnCoverage(*accuracy.Coverage);
         }
         // Only the main window's closing ends the program.
         for (QWidget* other : std::initializer_list<QWidget*>{

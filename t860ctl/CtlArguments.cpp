@@ -24,7 +24,7 @@ const char kCtlUsage[] =
     "  log-packets FILE [--seconds N]\n"
     "  scope CODE [--csv]\n"
     "  perf-stats\n"
-    "  report FILE [--accuracy RESULT.json] [--baseline FILE]\n"
+    "  report FILE [--accuracy RESULT.json [--diagonal INCHES]] [--baseline FILE]\n"
     "  baseline save FILE [--note TEXT] [--scans N]\n"
     "  baseline compare FILE [--scans N]\n"
     "  doctor\n"

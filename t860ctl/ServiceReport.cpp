@@ -3,6 +3,7 @@
 // answer (or a result file that cannot be read) says so, and the rest is
 // still written.
 
+#include <charconv>
 #include <ctime>
 #include <fstream>
 #include <optional>
@@ -87,12 +88,39 @@ std::string SettingsSection(CtlRun& run, int channel) {
     return SettingsTable(channel, settingsData);
 }
 
-// The last accuracy test's result file, as the accuracy window saved it.
-std::string AccuracySection(const std::string& path) {
+// A screen diagonal in inches as a technician types it ("23.8"), for a
+// monitor that reported no size or a wrong one.
+std::optional<double> TakeDiagonal(CommandWords& words) {
+    const std::optional<std::string> text = words.TakeOption("--diagonal");
+    if (!text) {
+        return std::nullopt;
+    }
+    double inches = 0;
+    const char* last = text->data() + text->size();
+    const auto [end, ec] = std::from_chars(text->data(), last, inches);
+    AccuracyScreen probe{1600, 900, {}, {}};
+    if (text->empty() || ec != std::errc() || end != last || !ApplyDiagonal(probe, inches)) {
+        throw CtlFailure(
+            kExitUsage, "--diagonal must be the screen's diagonal in inches, from 2 to 120, not '" +
+                            *text + "'");
+    }
+    return inches;
+}
+
+// The last accuracy test's result file, as the accuracy window saved it;
+// with a typed diagonal its millimetres are worked out again from it.
+std::string AccuracySection(const std::string& path, std::optional<double> diagonal) {
     AccuracySummary summary;
     std::string error;
     if (!ReadAccuracySummary(path, summary, error)) {
         throw CtlFailure(kExitFailed, error);
+    }
+    if (diagonal) {
+        if (summary.Acceptance) {
+            ApplyTypedDiagonal(*summary.Acceptance, summary.Screen, *diagonal);
+        } else {
+            ApplyDiagonal(summary.Screen, *diagonal);
+        }
     }
     return "File: " + path + "\n" + AccuracySummaryText(summary);
 }
@@ -102,7 +130,11 @@ std::string AccuracySection(const std::string& path) {
 void ReportCommand(CommandWords& words, CtlRun& run) {
     const std::optional<std::string> accuracy = words.TakeOption("--accuracy");
     const std::optional<std::string> baselinePath = words.TakeOption("--baseline");
+    const std::optional<double> diagonal = TakeDiagonal(words);
     const std::string path = words.RequireOperand("FILE");
+    if (diagonal && !accuracy) {
+        throw CtlFailure(kExitUsage, "--diagonal goes with --accuracy");
+    }
     words.RequireEnd();
     // A baseline that cannot be read ends the run before the controller is asked.
     const std::optional<BaselineContent> baseline =
@@ -131,7 +163,7 @@ void ReportCommand(CommandWords& words, CtlRun& run) {
     report.Add([&] { return GatherPerfStats(run).Text(); });
     if (accuracy) {
         report.Heading("Accuracy test");
-        report.Add([&] { return AccuracySection(*accuracy); });
+        report.Add([&] { return AccuracySection(*accuracy, diagonal); });
     }
     if (baseline) {
         report.Heading("Changes since the baseline");

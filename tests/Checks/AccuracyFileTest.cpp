@@ -53,7 +53,8 @@ std::string SummaryError(const std::string& text) {
 TEST(AccuracyFile, HoldsTheAgreedMembersAndEveryTarget) {
     const JsonValue root = Parsed(WriteAccuracyFile(TwoTargetResult()));
     EXPECT_EQ(root.Find("format")->AsString(), "T860 accuracy");
-    EXPECT_EQ(root.Find("version")->AsNumber(), 1);
+    EXPECT_EQ(root.Find("version")->AsNumber(), 2);
+    EXPECT_EQ(root.Find("acceptance"), nullptr);  // no acceptance checks in this result
     EXPECT_EQ(root.Find("date")->AsString(), "2026-12-08T01:45:10Z");
     EXPECT_EQ(root.Find("serialNumber")->AsNumber(), 86012345);
     const JsonValue* summary = root.Find("summary");
@@ -120,7 +121,7 @@ TEST(AccuracyFile, ReadingIsStrictAndSaysWhere) {
         return text.replace(at, from.size(), to);
     };
     EXPECT_THAT(SummaryError(with("T860 accuracy", "T860 settings")), HasSubstr("format"));
-    EXPECT_THAT(SummaryError(with("\"version\": 1", "\"version\": 2")), HasSubstr("version"));
+    EXPECT_THAT(SummaryError(with("\"version\": 2", "\"version\": 3")), HasSubstr("version"));
     EXPECT_THAT(SummaryError(with("\"widthPx\": 1600", "\"widthPx\": -3")), HasSubstr("widthPx"));
     EXPECT_THAT(SummaryError(with("\"widthMm\": 320", "\"widthMm\": \"wide\"")),
                 HasSubstr("widthMm"));
@@ -131,6 +132,59 @@ TEST(AccuracyFile, ReadingIsStrictAndSaysWhere) {
     EXPECT_THAT(SummaryError(with("\"meanOffsetPx\"", "\"meanOffset\"")),
                 HasSubstr("meanOffsetPx"));
     EXPECT_THAT(SummaryError("[1]"), HasSubstr("format"));
+}
+
+TEST(AccuracyFile, AcceptanceChecksReadBackAndVersionOneFilesStillRead) {
+    AccuracyResult result = TwoTargetResult();
+    result.Acceptance.emplace();
+    AcceptanceRecord& acceptance = *result.Acceptance;
+    acceptance.Limits = StrictLimits();
+    acceptance.SizeSource = ScreenSizeSource::Typed;
+    acceptance.RefreshHz = 120;
+    TakeTargets(acceptance, result.Samples);
+    acceptance.Coverage.emplace();
+    acceptance.Coverage->Columns = 2;
+    acceptance.Coverage->Rows = 2;
+    acceptance.Coverage->CellsReached = 3;
+    acceptance.Coverage->Unreached = {{1, 1}};
+    acceptance.Coverage->Dropouts = {{0, 1}, {0, 1}};
+    acceptance.Coverage->Rates = {12, 88, 91};
+    acceptance.TwoFingers = TwoFingerVerdict::Ghost;
+    const std::string text = WriteAccuracyFile(result);
+
+    AccuracySummary summary;
+    std::string error;
+    ASSERT_TRUE(AccuracySummaryFromJson(Parsed(text), summary, error)) << error;
+    ASSERT_TRUE(summary.Acceptance);
+    EXPECT_EQ(summary.Acceptance->Limits, StrictLimits());
+    EXPECT_EQ(summary.Acceptance->SizeSource, ScreenSizeSource::Typed);
+    EXPECT_EQ(summary.Acceptance->TargetOffsetsPx.size(), 1u);
+    EXPECT_EQ(summary.Acceptance->Coverage->Dropouts.size(), 2u);
+    EXPECT_EQ(summary.Acceptance->Coverage->Rates.LowestHz, 88);
+    EXPECT_EQ(summary.Acceptance->TwoFingers, TwoFingerVerdict::Ghost);
+    const std::string report = AccuracySummaryText(summary);
+    EXPECT_THAT(report, HasSubstr("Coverage: 3 of 4 cells reached (limit: all) - FAILED\n"));
+    EXPECT_THAT(report, HasSubstr("Not reached: the lower right corner (1)\n"));
+    EXPECT_THAT(report, HasSubstr("Dropouts: the lower left corner (2)\n"));
+    EXPECT_THAT(report, HasSubstr("Acceptance: failed\n"));
+
+    // A version 1 file has no acceptance checks.
+    std::string old = WriteJson(AccuracySummaryJson(SummaryOf(TwoTargetResult())));
+    old.replace(old.find("\"version\": 2"), 12, "\"version\": 1");
+    ASSERT_TRUE(AccuracySummaryFromJson(Parsed(old), summary, error)) << error;
+    EXPECT_FALSE(summary.Acceptance);
+
+    const auto broken = [&](const std::string& from, const std::string& to) {
+        std::string changed = text;
+        const size_t at = changed.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        return SummaryError(changed.replace(at, from.size(), to));
+    };
+    EXPECT_THAT(broken("\"twoFingers\": \"ghost\"", "\"twoFingers\": \"maybe\""),
+                HasSubstr("twoFingers"));
+    EXPECT_THAT(broken("\"rows\": 2", "\"rows\": 1"), HasSubstr("cellsReached"));
+    EXPECT_THAT(broken("\"cellsReached\": 3", "\"cellsReached\": 4"), HasSubstr("add up"));
+    EXPECT_THAT(broken("\"offsetMm\": 1", "\"offsetMm\": -1"), HasSubstr("offsetMm"));
 }
 
 TEST(AccuracyFile, TheDateIsUtcInIso8601) {

@@ -163,3 +163,27 @@ TEST(BaselineComparison, SettingsByPlaceAndWhatIsGoneOrNew) {
     EXPECT_TRUE(comparison.Differs());
     EXPECT_FALSE(CompareBaseline(then, then).Differs());
 }
+
+TEST(BaselineComparison, ACornerThatNowDropsOutIsNamedAndSurvivesTheFile) {
+    BaselineContent then = TwoCameras();
+    then.accuracy->Acceptance.emplace();
+    then.accuracy->Acceptance->Coverage.emplace();
+    CoverageRecord& coverage = *then.accuracy->Acceptance->Coverage;
+    coverage.Columns = 48;
+    coverage.Rows = 27;
+    coverage.CellsReached = 48 * 27;
+    // Written and read back, as a later compare finds it.
+    std::string error;
+    BaselineContent read;
+    ASSERT_TRUE(ParseBaselineFile(WriteBaselineFile(then), read, error)) << error;
+    BaselineContent now = read;
+    now.accuracy->Acceptance->Coverage->Dropouts = {{2, 25}};
+    const BaselineComparison comparison = CompareBaseline(read, now);
+    EXPECT_EQ(comparison.acceptanceChanges,
+              std::vector<std::string>{"the lower left corner now drops out"});
+    EXPECT_TRUE(comparison.Differs());
+    EXPECT_NE(FormatComparison(comparison, read)
+                  .find("Worse since the baseline: the lower left corner now drops out.\n"),
+              std::string::npos);
+    EXPECT_FALSE(CompareBaseline(read, read).Differs());
+}

@@ -76,9 +76,11 @@ TEST(CommandLine, ScopePrefixHidesTheMainWindow) {
     EXPECT_TRUE(showMain);
 }
 
-TEST(CommandLine, AccuracyHidesTheMainWindowByTheSamePrefixRules) {
+TEST(CommandLine, AccuracyAndCoverageHideTheMainWindowByTheSamePrefixRules) {
     bool showMain = true;
     Parse({"/ACCURACYTEST"}, {1, 2}, &showMain);
+    EXPECT_FALSE(showMain);
+    Parse({"/Coverage"}, {1, 2}, &showMain);
     EXPECT_FALSE(showMain);
     Parse({"/accurac", "accuracy"}, {1, 2}, &showMain);
     EXPECT_TRUE(showMain);

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -20,7 +21,7 @@
 #include "T860Util/Accuracy.h"
 #include "T860Util/AccuracyResults.h"
 #include "T860Util/Dispatch.h"
-#include "tests/T860Util/AppFixture.h"
+#include "tests/T860Util/AccuracyFixture.h"
 #include "tests/support/ExpectMatrix.h"
 #include "tests/support/WaitUntil.h"
 
@@ -40,28 +41,14 @@ std::optional<QPointF> Inside(QPointF p, QSizeF size) {
     return p;
 }
 
-class AccuracyWindow : public AppFixture {
+class AccuracyWindow : public AccuracyFixture {
 protected:
     static constexpr uint32_t kScriptHoldMs = 350;
 
-    ControllerConfig Config() const override {
-        ControllerConfig config = AppFixture::Config();
-        config.touchReportsPerSecond = 200;  // only while X packets are asked for
-        return config;
-    }
-
     void SetUp() override {
-        AppFixture::SetUp();
-        CreateWindows();
-        accuracy_ = std::make_unique<TfrmAccuracy>(main_.get());
-        frmAccuracy = accuracy_.get();
+        AccuracyFixture::SetUp();
         accuracy_->HoldMs = 200;
         touchscreen_.reset(QTest::createTouchDevice());
-    }
-
-    void TearDown() override {
-        AppFixture::TearDown();  // device access ends before the window goes
-        accuracy_.reset();
     }
 
     void Open() {
@@ -158,7 +145,6 @@ protected:
         QTest::keyClick(focus != nullptr ? focus : accuracy_.get(), key, modifiers);
     }
 
-    std::unique_ptr<TfrmAccuracy> accuracy_;
     std::unique_ptr<QPointingDevice> touchscreen_;
 };
 
@@ -306,8 +292,7 @@ TEST_F(AccuracyWindow, TighterLimitsFailTargetsAndClosingRestoresTheControllersR
 
 TEST_F(AccuracyWindow, BackspaceStepsBackDuringTheRunAndAltF4Leaves) {
     ASSERT_NO_FATAL_FAILURE(Open());
-    controller_->PlayTechnician(std::make_shared<TechnicianScript>(
-        Technician({0}), controller_->Config().touchReportsPerSecond));
+    PlayTechnician(Technician({0}));
     ASSERT_TRUE(WaitUntil([this] { return accuracy_->CurrentTarget() == 1; }));
     Key(Qt::Key_Backspace);
     EXPECT_EQ(accuracy_->CurrentTarget(), 0);

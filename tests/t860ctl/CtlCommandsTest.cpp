@@ -152,6 +152,40 @@ TEST_F(CtlOnController, ServiceReportCarriesTheAccuracyResultAndSaysWhenItIsBad)
     EXPECT_THAT(ReadAll(path), HasSubstr("Serial Number: 86012345"));  // the rest is there
 }
 
+TEST_F(CtlOnController, ServiceReportJudgesTheAcceptanceChecksWithATypedDiagonal) {
+    // A monitor that reported no size: the offset of 13 px is judged in
+    // millimetres of a 96 dpi pixel (25.4 / 96 mm: 3.44 mm), or of the typed
+    // 15 inch diagonal: 381 mm over sqrt(1280^2 + 800^2) = 1509.43 px is
+    // 0.25241 mm a pixel, 323.1 x 201.9 mm, and 3.28 mm.
+    AccuracyResult result;
+    result.Date = "2026-12-08T01:45:10Z";
+    result.Screen = {1280, 800, {}, {}};
+    result.Samples.resize(1);
+    result.Samples[0].Taken = true;
+    result.Samples[0].Target = {128, 80};
+    result.Samples[0].Controller.Mean = {141, 80};
+    result.Acceptance.emplace();
+    result.Acceptance->Limits = DefaultLimits(result.Screen);
+    TakeTargets(*result.Acceptance, result.Samples);
+    const std::string accuracy = PathOf("accuracy.json");
+    std::string error;
+    ASSERT_TRUE(SaveAccuracyFile(accuracy, result, error)) << error;
+    const std::string path = PathOf("report.txt");
+
+    ASSERT_EQ(Run({"report", path, "--accuracy", accuracy}).code, 0);
+    EXPECT_THAT(ReadAll(path), HasSubstr("Screen size: unknown (unknown)\n"));
+    EXPECT_THAT(ReadAll(path), HasSubstr("largest 3.44 mm"));
+
+    const CtlResult typed = Run({"report", path, "--accuracy", accuracy, "--diagonal", "15"});
+    ASSERT_EQ(typed.code, 0) << typed.err;
+    EXPECT_THAT(ReadAll(path), HasSubstr("Screen size: 323.1 x 201.9 mm (15.0 in) (typed)\n"));
+    EXPECT_THAT(ReadAll(path), HasSubstr("largest 3.28 mm"));
+
+    EXPECT_EQ(Run({"report", path, "--accuracy", accuracy, "--diagonal", "fifteen"}).code, 2);
+    EXPECT_EQ(Run({"report", path, "--accuracy", accuracy, "--diagonal", "500"}).code, 2);
+    EXPECT_EQ(Run({"report", path, "--diagonal", "15"}).code, 2);
+}
+
 TEST_F(CtlOnController, ServiceReportIsWrittenEvenWhenTheControllerFallsSilent) {
     controller.DropReplies(true);
     const std::string path = PathOf("report.txt");
