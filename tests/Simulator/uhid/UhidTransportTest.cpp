@@ -173,6 +173,8 @@ TEST_P(UhidTopologyTest, TheInputModeFeatureReportIsReadAndWrittenThroughReplies
     ASSERT_EQ(reply.u.get_report_reply.size, 65);
     EXPECT_EQ(reply.u.get_report_reply.data[0], 2);
     EXPECT_EQ(reply.u.get_report_reply.data[1], initial);
+    EXPECT_EQ(reply.u.get_report_reply.data[kContactCountMaximumAt], kMaxContacts)
+        << "the multi-touch driver reads how many contacts to expect";
 
     request = {};
     request.type = UHID_SET_REPORT;
