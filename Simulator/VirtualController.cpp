@@ -463,6 +463,7 @@ TouchFrame VirtualController::NextTouchFrameLocked() {
 void VirtualController::PlayTechnician(std::shared_ptr<const TechnicianScript> script) {
     {
         std::lock_guard<std::mutex> guard(lock_);
+        LiftHeldContactsLocked();  // the fingers' touches end where the technician's begin
         technician_ = std::move(script);
         technicianActive_ = technician_ != nullptr;
         technicianFrame_ = 0;
@@ -472,6 +473,7 @@ void VirtualController::PlayTechnician(std::shared_ptr<const TechnicianScript> s
 
 void VirtualController::StopTechnician() {
     std::lock_guard<std::mutex> guard(lock_);
+    LiftHeldContactsLocked();
     technicianActive_ = false;
     technician_.reset();
 }

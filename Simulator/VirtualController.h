@@ -90,9 +90,9 @@ public:
     // Changes one camera's row of one kind from now on (CameraProfiles::ChangeRow).
     void ChangeCameraRow(int camera, ScopeKind kind, size_t first, size_t last, double scale,
                          double offset);
-    // The accuracy test's technician takes over the touch packets from now;
-    // after the script's end no touches come until StopTechnician gives the
-    // packets back to the scripted fingers.
+    // The accuracy test's technician takes over the touches from now; after
+    // the script's end no touches come until StopTechnician gives them back to
+    // the scripted fingers.
     void PlayTechnician(std::shared_ptr<const TechnicianScript> script);
     void StopTechnician();
     // Sends any input report on channel 0 or 6; data is what follows the report
@@ -147,8 +147,9 @@ private:
     // Whether the worker has touches to send: packets or a form asked for.
     bool TouchesWantedLocked() const;
     void SendTouchesLocked(Clock::time_point now);
-    // The frame in the form now asked for. Contacts still held in another form
-    // are lifted there first, or the system would keep a finger down forever.
+    // The frame in the form now asked for. Contacts still held when the form
+    // or the script changes are lifted first, or the system would keep a
+    // finger down forever.
     void SendFormLocked(const TouchFrame& frame);
     void LiftHeldContactsLocked();
     // The technician's next frame while one plays, else the scripted fingers'.

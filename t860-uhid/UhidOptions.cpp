@@ -22,6 +22,7 @@ const char kUhidUsage[] =
     "While it runs: the lines plug, unplug, replug and quit on standard input;\n"
     "\"technician [9|25 [MS]]\" touches the accuracy test's targets once, after MS ms\n"
     "(default 300), and then no more until \"fingers\" gives the touches back to the script;\n"
+    "\"still\" lifts the fingers until then.\n"
     "SIGUSR1 re-plugs, SIGUSR2 plugs or unplugs, SIGINT and SIGTERM end it.\n"
     "It prints \"plugged\" once the kernel started every device, \"unplugged\" after removing "
     "them.\n"

@@ -83,6 +83,12 @@ Step Command(const std::string& line, VirtualController& controller, UhidTranspo
     if (line == "quit") {
         return Step::Quit;
     }
+    if (line == "still") {
+        controller.PlayTechnician(std::make_shared<TechnicianScript>(
+            TechnicianConfig{}, controller.Config().touchReportsPerSecond));
+        Say("still");
+        return Step::Continue;
+    }
     if (line == "fingers") {
         controller.StopTechnician();
         Say("fingers");
@@ -99,7 +105,7 @@ Step Command(const std::string& line, VirtualController& controller, UhidTranspo
     if (!line.empty()) {
         std::fprintf(stderr,
                      "t860-uhid: unknown command \"%s\" (plug, unplug, replug, technician [9|25 "
-                     "[MS]], fingers, quit)\n",
+                     "[MS]], still, fingers, quit)\n",
                      line.c_str());
     }
     return Step::Continue;

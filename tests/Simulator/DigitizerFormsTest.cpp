@@ -267,3 +267,29 @@ TEST(DigitizerForms, AFingerHeldWhenTheFormChangesIsLiftedInTheOldForm) {
     EXPECT_EQ(values[kContactCount], (std::vector<uint32_t>{1}));
     EXPECT_EQ(values[kX][0], 16384u) << "lifted where it was held";
 }
+
+TEST(DigitizerForms, AFingerHeldWhenTheTechnicianTakesOverIsLifted) {
+    ControllerConfig config;
+    config.reportMode = kReportModeMultitouch;
+    config.touchReportsPerSecond = 1000;
+    ControllerSession session(config);
+    TechnicianConfig holding;
+    holding.targets = {{0.25f, 0.5f}};
+    holding.startMs = 0;
+    holding.holdMs = 600'000;
+    session.controller.PlayTechnician(std::make_shared<TechnicianScript>(holding, 1000));
+    OpenCollection touchScreen(session.bus, session.controller.Device(),
+                               session.controller.CollectionOf(DigitizerForm::Multitouch));
+    Report report;
+    ASSERT_TRUE(touchScreen.Next(report));
+    ASSERT_EQ(Decode(report.bytes.data(), report.length)[kTipSwitch][0], 1u);
+
+    // A technician who touches nothing: the held finger must still come up.
+    session.controller.PlayTechnician(std::make_shared<TechnicianScript>(TechnicianConfig{}, 1000));
+    Values values;
+    do {
+        ASSERT_TRUE(touchScreen.Next(report)) << "the finger stays down";
+        values = Decode(report.bytes.data(), report.length);
+    } while (values[kTipSwitch][0] != 0);
+    EXPECT_EQ(values[kX][0], 8192u);
+}
