@@ -7,12 +7,10 @@
 
 namespace {
 
-constexpr uint16_t kDigitizerPage = 0x000D;
-constexpr uint16_t kDesktopPage = 0x0001;
+constexpr uint16_t kDigitizerPage = kSingleTouchUsagePage;
+constexpr uint16_t kDesktopPage = kMouseUsagePage;
 constexpr uint16_t kButtonPage = 0x0009;
 constexpr uint16_t kTouchScreenUsage = 0x0004;
-constexpr uint16_t kDigitizerUsage = 0x0001;
-constexpr uint16_t kMouseUsage = 0x0002;
 
 // Report lengths with the report id; the touch screen keeps the 64 data bytes
 // of the controller's reports.
@@ -142,12 +140,14 @@ void AppendMouse(std::vector<uint8_t>& out) {
     items.End().End();
 }
 
-// Input report 4: one contact's tip switch, in range and position.
+// Input report 4: one contact's tip switch, in range and position. The
+// finger is a physical collection: a host that reads in range as a tool
+// takes it for a finger, not a pen.
 void AppendSingleTouch(std::vector<uint8_t>& out) {
     Items items(out);
-    items.UsagePage(kDigitizerPage).Usage(kDigitizerUsage).Application();
+    items.UsagePage(kDigitizerPage).Usage(kSingleTouchUsage).Application();
     items.ReportId(kSingleTouchReportId);
-    items.Usage(kFinger).Logical();
+    items.Usage(kFinger).Physical();
     TipAndRange(items);
     Position(items);
     items.End().End();
@@ -156,7 +156,7 @@ void AppendSingleTouch(std::vector<uint8_t>& out) {
 constexpr FormCollection kFormCollections[] = {
     {kDigitizerPage, kTouchScreenUsage, AppendTouchScreen},
     {kDesktopPage, kMouseUsage, AppendMouse},
-    {kDigitizerPage, kDigitizerUsage, AppendSingleTouch},
+    {kDigitizerPage, kSingleTouchUsage, AppendSingleTouch},
 };
 
 bool Touching(const ScriptTouch& touch) {
@@ -204,7 +204,7 @@ DigitizerForm SelectDigitizerForm(uint16_t reportMode, uint8_t inputMode) {
 std::vector<platform::hid::VirtualCollection> VirtualControllerCollections() {
     auto collections = platform::hid::ControllerCollections();
     collections.push_back({kDesktopPage, kMouseUsage, kSingleContactReportSize, 0, 0});
-    collections.push_back({kDigitizerPage, kDigitizerUsage, kSingleContactReportSize, 0, 0});
+    collections.push_back({kDigitizerPage, kSingleTouchUsage, kSingleContactReportSize, 0, 0});
     return collections;
 }
 

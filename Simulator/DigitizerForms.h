@@ -44,6 +44,15 @@ constexpr uint8_t kMaxContacts = kMaxTouchesPerFrame;
 // report id and the input mode.
 constexpr size_t kContactCountMaximumAt = 2;
 
+// The collections of the single-contact forms: a mouse, and a single-touch
+// digitizer under the pen usage, since hosts make input devices of digitizer
+// applications from the pen usage on and the touch screen usage is the one
+// the program looks for.
+constexpr uint16_t kMouseUsagePage = 0x0001;
+constexpr uint16_t kMouseUsage = 0x0002;
+constexpr uint16_t kSingleTouchUsagePage = 0x000D;
+constexpr uint16_t kSingleTouchUsage = 0x0002;
+
 // The controller's collections: the four the program uses, in the order of
 // platform::hid::ControllerCollections(), then the mouse and the single-touch
 // digitizer.

@@ -60,8 +60,8 @@ VirtualController::VirtualController(std::unique_ptr<BusTransport> ownBus,
     statsCollection_ = FindCollection(collections_, 0xFFA0, 0x0002);
     stats_.collection = statsCollection_;
     channel6_.collection = FindCollection(collections_, 0xFFA0, 0x0006);
-    mouseCollection_ = FindCollection(collections_, 0x0001, 0x0002);
-    singleTouchCollection_ = FindCollection(collections_, 0x000D, 0x0001);
+    mouseCollection_ = FindCollection(collections_, kMouseUsagePage, kMouseUsage);
+    singleTouchCollection_ = FindCollection(collections_, kSingleTouchUsagePage, kSingleTouchUsage);
     transport_.Attach(this);
     worker_ = std::thread(&VirtualController::Run, this);
 }
