@@ -154,9 +154,9 @@ void AppendSingleTouch(std::vector<uint8_t>& out) {
 }
 
 constexpr FormCollection kFormCollections[] = {
-    {kDigitizerPage, kTouchScreenUsage, AppendTouchScreen},
-    {kDesktopPage, kMouseUsage, AppendMouse},
-    {kDigitizerPage, kSingleTouchUsage, AppendSingleTouch},
+    {kDigitizerPage, kTouchScreenUsage, AppendTouchScreen, ""},
+    {kDesktopPage, kMouseUsage, AppendMouse, " Mouse"},
+    {kDigitizerPage, kSingleTouchUsage, AppendSingleTouch, " Digitizer"},
 };
 
 bool Touching(const ScriptTouch& touch) {

@@ -64,6 +64,10 @@ struct FormCollection {
     uint16_t usagePage;
     uint16_t usage;
     void (*appendDescriptor)(std::vector<uint8_t>& out);
+    // Added to the controller's name where the collection is a device of its
+    // own, as the system names the input devices of a device's applications,
+    // so that the touch screen's name is the controller's and no other's.
+    const char* nameSuffix;
 };
 // The touch screen, the mouse and the single-touch digitizer.
 std::span<const FormCollection> FormCollections();

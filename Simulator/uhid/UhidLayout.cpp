@@ -52,25 +52,26 @@ size_t IndexOf(const std::vector<platform::hid::VirtualCollection>& collections,
 std::vector<UhidDeviceLayout> BuildUhidLayout(UhidTopology topology) {
     const auto collections = VirtualControllerCollections();
     std::vector<UhidDeviceLayout> devices;
-    const auto add = [&](uint16_t usagePage, uint16_t usage, auto append) {
+    const auto add = [&](uint16_t usagePage, uint16_t usage, const char* nameSuffix, auto append) {
         const size_t index = IndexOf(collections, usagePage, usage);
         if (index == collections.size()) {
             return;
         }
         if (topology == UhidTopology::Separate || devices.empty()) {
             devices.emplace_back();
+            devices.back().nameSuffix = nameSuffix;
         }
         append(devices.back().descriptor, collections[index]);
         devices.back().collections.push_back(index);
     };
     for (const VendorReports& reports : kVendorReports) {
-        add(kVendorPage, reports.usage,
+        add(kVendorPage, reports.usage, "",
             [&](std::vector<uint8_t>& out, const platform::hid::VirtualCollection& collection) {
                 AppendVendorCollection(out, reports, collection);
             });
     }
     for (const FormCollection& form : FormCollections()) {
-        add(form.usagePage, form.usage,
+        add(form.usagePage, form.usage, form.nameSuffix,
             [&](std::vector<uint8_t>& out, const platform::hid::VirtualCollection&) {
                 form.appendDescriptor(out);
             });

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 enum class UhidTopology { Separate, Single };
@@ -20,6 +21,7 @@ struct UhidDeviceLayout {
     // The controller's collection index of each top-level collection of the
     // descriptor, in descriptor order.
     std::vector<size_t> collections;
+    std::string nameSuffix;  // after the controller's name
 };
 
 // Channel 0 carries no report id, so it comes first in a shared descriptor:

@@ -69,6 +69,14 @@ TEST(UhidLayoutTest, SeparateTopologyIsOneDeviceOfOneCollectionEach) {
         EXPECT_EQ(parsed.NumberedReports, !isChannel0);
         seen.push_back(device.collections[0]);
     }
+    // Each input device of the system has a name of its own.
+    std::vector<std::string> names;
+    for (const UhidDeviceLayout& device : devices) {
+        names.push_back(device.nameSuffix);
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(std::unique(names.begin(), names.end()) - names.begin(), 3)
+        << "the vendor devices and the touch screen share the controller's name";
     std::sort(seen.begin(), seen.end());
     EXPECT_EQ(seen, (std::vector<size_t>{0, 1, 2, 3, 4, 5}));
 }

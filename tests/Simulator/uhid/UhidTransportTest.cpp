@@ -92,7 +92,11 @@ TEST_P(UhidTopologyTest, PlugCreatesTheDevicesUnderTheIdentityAndUnplugDestroysT
             uhid_event event;
             ASSERT_TRUE(kernel.Next(device, UHID_CREATE2, event));
             const uhid_create2_req& create = event.u.create2;
-            EXPECT_STREQ(reinterpret_cast<const char*>(create.name), "BFT860 test");
+            // The touch screen carries the controller's own name; the devices
+            // of the single-contact forms add theirs, as the system's input
+            // devices of one device's applications do.
+            EXPECT_EQ(std::string(reinterpret_cast<const char*>(create.name)),
+                      "BFT860 test" + layout[device].nameSuffix);
             EXPECT_STREQ(reinterpret_cast<const char*>(create.uniq), "86012345");
             EXPECT_EQ(create.bus, 0x03);  // USB, as in HID_ID
             EXPECT_EQ(create.vendor, 0x2F7Au);
