@@ -268,6 +268,7 @@ doctor_checks() {
 
 # Each topic's checks live in a file of their own.
 . "$source/scripts/kernel-stage/input-checks.sh"
+. "$source/scripts/kernel-stage/desktop-checks.sh"
 
 # timed NAME COMMAND...: runs a group of checks and says how long it took.
 timed() {
@@ -290,6 +291,7 @@ for topology in separate single; do
     fi
 done
 timed input_checks
+timed desktop_checks
 
 echo "T860 guest: $failures check(s) failed, checks took $SECONDS s"
 [ "$failures" -eq 0 ]

@@ -237,59 +237,69 @@ TEST(DigitizerForms, NoFormAndFeatureValuesBeyondTheChoicesSendNothing) {
     }
 }
 
-TEST(DigitizerForms, AFingerHeldWhenTheFormChangesIsLiftedInTheOldForm) {
-    ControllerConfig config;
-    config.reportMode = kReportModeMultitouch;
-    config.touchReportsPerSecond = 1000;
-    ControllerSession session(config);
-    TechnicianConfig technician;
-    technician.targets = {{0.5f, 0.5f}};
-    technician.startMs = 0;
-    technician.holdMs = 600'000;  // held for the whole test
-    session.controller.PlayTechnician(std::make_shared<TechnicianScript>(technician, 1000));
-    OpenCollection touchScreen(session.bus, session.controller.Device(),
-                               session.controller.CollectionOf(DigitizerForm::Multitouch));
-    OpenCollection mouse(session.bus, session.controller.Device(),
-                         session.controller.CollectionOf(DigitizerForm::Mouse));
-    Report report;
-    ASSERT_TRUE(touchScreen.Next(report));
-    ASSERT_EQ(Decode(report.bytes.data(), report.length)[kTipSwitch][0], 1u);
+namespace {
 
-    session.Send(6, {6, 'C', 3, 0x36, 0, uint8_t(kReportModeMouse)});
+// A controller in the multi-touch form whose technician holds one finger down
+// at (x, 0.5) for the whole test, with its touch screen open.
+class HeldFinger {
+public:
+    explicit HeldFinger(float x) : session(Config()) {
+        TechnicianConfig holding;
+        holding.targets = {{x, 0.5f}};
+        holding.startMs = 0;
+        holding.holdMs = 600'000;
+        session.controller.PlayTechnician(std::make_shared<TechnicianScript>(holding, 1000));
+        touchScreen.emplace(session.bus, session.controller.Device(),
+                            session.controller.CollectionOf(DigitizerForm::Multitouch));
+    }
+    static ControllerConfig Config() {
+        ControllerConfig config;
+        config.reportMode = kReportModeMultitouch;
+        config.touchReportsPerSecond = 1000;
+        return config;
+    }
+    // The touch screen's next report; a test failure when none comes.
+    Values Next(const char* missing) {
+        Report report;
+        EXPECT_TRUE(touchScreen->Next(report)) << missing;
+        return report.length > 0 ? Decode(report.bytes.data(), report.length) : Values{};
+    }
+    // Reads until a report lifts the finger.
+    Values UntilLifted() {
+        Values values;
+        do {
+            values = Next("the finger stays down on the touch screen");
+        } while (!values[kTipSwitch].empty() && values[kTipSwitch][0] != 0);
+        return values;
+    }
+
+    ControllerSession session;
+    std::optional<OpenCollection> touchScreen;
+};
+
+}  // namespace
+
+TEST(DigitizerForms, AFingerHeldWhenTheFormChangesIsLiftedInTheOldForm) {
+    HeldFinger held(0.5f);
+    OpenCollection mouse(held.session.bus, held.session.controller.Device(),
+                         held.session.controller.CollectionOf(DigitizerForm::Mouse));
+    ASSERT_EQ(held.Next("no touch")[kTipSwitch].at(0), 1u);
+
+    held.session.Send(6, {6, 'C', 3, 0x36, 0, uint8_t(kReportModeMouse)});
+    Report report;
     ASSERT_TRUE(mouse.Next(report));
     EXPECT_EQ(Decode(report.bytes.data(), report.length)[kButton1][0], 1u);
     // The touch screen's reports end with one that lifts the finger there.
-    Values values;
-    do {
-        ASSERT_TRUE(touchScreen.Next(report)) << "the finger stays down on the touch screen";
-        values = Decode(report.bytes.data(), report.length);
-    } while (values[kTipSwitch][0] != 0);
+    Values values = held.UntilLifted();
     EXPECT_EQ(values[kContactCount], (std::vector<uint32_t>{1}));
-    EXPECT_EQ(values[kX][0], 16384u) << "lifted where it was held";
+    EXPECT_EQ(values[kX].at(0), 16384u) << "lifted where it was held";
 }
 
 TEST(DigitizerForms, AFingerHeldWhenTheTechnicianTakesOverIsLifted) {
-    ControllerConfig config;
-    config.reportMode = kReportModeMultitouch;
-    config.touchReportsPerSecond = 1000;
-    ControllerSession session(config);
-    TechnicianConfig holding;
-    holding.targets = {{0.25f, 0.5f}};
-    holding.startMs = 0;
-    holding.holdMs = 600'000;
-    session.controller.PlayTechnician(std::make_shared<TechnicianScript>(holding, 1000));
-    OpenCollection touchScreen(session.bus, session.controller.Device(),
-                               session.controller.CollectionOf(DigitizerForm::Multitouch));
-    Report report;
-    ASSERT_TRUE(touchScreen.Next(report));
-    ASSERT_EQ(Decode(report.bytes.data(), report.length)[kTipSwitch][0], 1u);
-
+    HeldFinger held(0.25f);
+    ASSERT_EQ(held.Next("no touch")[kTipSwitch].at(0), 1u);
     // A technician who touches nothing: the held finger must still come up.
-    session.controller.PlayTechnician(std::make_shared<TechnicianScript>(TechnicianConfig{}, 1000));
-    Values values;
-    do {
-        ASSERT_TRUE(touchScreen.Next(report)) << "the finger stays down";
-        values = Decode(report.bytes.data(), report.length);
-    } while (values[kTipSwitch][0] != 0);
-    EXPECT_EQ(values[kX][0], 8192u);
+    held.session.controller.PlayTechnician(
+        std::make_shared<TechnicianScript>(TechnicianConfig{}, 1000));
+    EXPECT_EQ(held.UntilLifted()[kX].at(0), 8192u);
 }
