@@ -32,6 +32,9 @@ TfrmAccuracy* frmAccuracy = nullptr;
 namespace {
 
 constexpr uint8_t kXPacketsReportMode = 2;
+// Mouse, digitizer, multi-touch and the feature report's precedence: the
+// choice of how the controller reports touches to the system.
+constexpr uint8_t kInputModeBits = 0x01 | 0x04 | 0x20 | 0x40;
 constexpr int kTargetRadius = 40;
 constexpr int kTargetCross = 60;
 const QColor kTargetIdle(200, 0, 0);
@@ -151,13 +154,17 @@ void TfrmAccuracy::StartTest() {
     // is 0 when nobody asked since the start, and giving back 0 would leave
     // the controller reporting no touches to the system. All of it is kept:
     // the bits above the low byte stay as they were while X packets come.
+    // The input mode stays too: without it the controller would stop
+    // reporting touches to the system, and the desktop mapping check would
+    // never see one.
     DeviceStatus.ReportModeReceived = false;
     GetReportMode();
     for (int waited = 0; !DeviceStatus.ReportModeReceived && waited < kReplyWaitMs; waited += 5) {
         platform::Sleep(5);
     }
     SavedReportMode = DeviceStatus.ReportMode.load();
-    SetReportModeByte(kXPacketsReportMode);
+    SetReportModeByte(
+        static_cast<uint8_t>((SavedReportMode & kInputModeBits) | kXPacketsReportMode));
     fullScreen_->Show();
 }
 
