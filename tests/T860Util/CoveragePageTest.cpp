@@ -35,7 +35,7 @@ protected:
         QTest::keyClick(main_.get(), Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
         ASSERT_TRUE(accuracy_->isVisible());
         ASSERT_TRUE(
-            t860test::WaitUntil([this] { return (controller_->ReportMode() & 0xFF) == 0x02; }));
+            t860test::WaitUntil([this] { return (controller_->ReportMode() & 0x02) != 0; }));
         QTest::mouseClick(accuracy_->btnCoverage, Qt::LeftButton);
         page_ = accuracy_->Coverage;
         ASSERT_TRUE(page_->isVisible());
