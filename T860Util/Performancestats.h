@@ -13,11 +13,14 @@ class TfrmPerformanceStats : public QDialog {
     Q_OBJECT
 public:
     explicit TfrmPerformanceStats(QWidget* parent = nullptr);
+    ~TfrmPerformanceStats() override;
 
     void FormShow();
     void FormClose();
     void btnMemoryStatsClick();
     void btnPerfTestClick();
+    // Closes the device on every close of the dialog.
+    void done(int result) override;
 
     QPushButton* btnMemoryStats;
     QPushButton* btnPerfTest;
@@ -25,7 +28,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
 
 private:
     void ShowRequestFailed();
