@@ -18,6 +18,7 @@
 #include "T860Util/Dispatch.h"
 #include "T860Util/Floopcount.h"
 #include "T860Util/KeyPreview.h"
+#include "T860Util/OneFingerPan.h"
 #include "T860Util/ScreenPlacement.h"
 #include "T860Util/Sync.h"
 #include "T860Util/WindowHooks.h"
@@ -88,8 +89,10 @@ TfrmMain::TfrmMain(QWidget* parent)
     ShowDebugButtons(true);
     ShowDebugButtons(false);
     CentreOnScreen(*this);
-    // Qt recognises pinch and pan from the touch events the window receives.
+    // Qt recognises pinch and pan from the touch events the window receives;
+    // a pan takes one finger or two.
     setAttribute(Qt::WA_AcceptTouchEvents);
+    OneFingerPanRecognizer::RegisterOnce();
     grabGesture(Qt::PinchGesture);
     grabGesture(Qt::PanGesture);
 
