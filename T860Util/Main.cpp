@@ -265,13 +265,16 @@ bool TfrmMain::FormKeyDown(QKeyEvent* key) {
 void TfrmMain::ShowSearchNote() {
     QString note;
     if (!DeviceStatus.Connected) {
-        const std::string node = ControllerDeniedNode();
-        if (!node.empty()) {
+        QStringList nodes;
+        for (const std::string& node : ControllerDeniedNodes()) {
+            nodes.append(QString::fromLocal8Bit(node.c_str()));
+        }
+        if (!nodes.isEmpty()) {
             // The advice of the README's Install section, short.
             note = QString(
                        "No access to the controller at %1:\n"
                        "install the udev rule 70-t860.rules and re-plug it.")
-                       .arg(QString::fromLocal8Bit(node.c_str()));
+                       .arg(nodes.join(", "));
         } else if (!controllerSeen_) {
             note = "No controller found yet.";
         }

@@ -46,8 +46,10 @@ std::optional<uint32_t> TakeValue(CommandWords& words, uint32_t max, const char*
     GetDeviceIdentity(vendor, product);
     std::string message = std::string("no ") + what + " found with vendor id " +
                           HexText(vendor, 4) + " and product id " + HexText(product, 4);
-    // Said here, since the reason is otherwise only in the trace.
-    for (const std::string& node : DeniedControllerNodes()) {
+    // Said here, since the reason is otherwise only in the trace. The search
+    // that failed last tells: the one just made here, or the engine's last
+    // when it did not connect in time.
+    for (const std::string& node : ControllerDeniedNodes()) {
         message += "\nt860ctl: the controller at " + node +
                    " cannot be opened: permission denied; " + kUdevRuleAdvice;
     }
