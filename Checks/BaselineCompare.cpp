@@ -66,7 +66,11 @@ std::string Number(double value) {
 }
 
 std::string Signed(double value) {
-    return (value > 0 ? "+" : "") + Number(value);
+    // Appended, not prefixed: GCC 12 mistakes a literal before a string for
+    // an overlapping copy (-Wrestrict) in an optimised build.
+    std::string text = value > 0 ? "+" : "";
+    text += Number(value);
+    return text;
 }
 
 std::string ProfileName(int camera, RowKind kind) {

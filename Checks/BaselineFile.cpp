@@ -273,8 +273,13 @@ bool ParseBaselineFile(std::string_view text, BaselineContent& content, std::str
         return false;
     }
     if (!version->IsNumber() || version->AsNumber() != kBaselineFileVersion) {
-        const std::string held =
-            version->IsNumber() ? " " + FormatJsonNumber(version->AsNumber()) : "";
+        // Appended, not prefixed: GCC 12 mistakes a literal before a string
+        // for an overlapping copy (-Wrestrict) in an optimised build.
+        std::string held;
+        if (version->IsNumber()) {
+            held += ' ';
+            held += FormatJsonNumber(version->AsNumber());
+        }
         return reader.Fail(*version, "baseline file version" + held +
                                          " is not supported (this program reads version " +
                                          std::to_string(kBaselineFileVersion) + ")");

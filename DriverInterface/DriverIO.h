@@ -25,13 +25,12 @@ void GetDeviceIdentity(uint16_t& vendor, uint16_t& product);
 // the handle with CloseHIDDevice.
 HidHandle FindHIDDevice(HidCaps& caps, uint16_t usage, uint16_t usagePage, bool overlapped);
 void CloseHIDDevice(HidHandle device);
-// The device node of the controller when the last search saw it but was
-// refused access (on Linux: its udev rule is missing); empty otherwise.
-std::string ControllerDeniedNode();
-// The device nodes of interfaces with the current identity that refused to
-// open for want of access, each named once; empty where the platform cannot
-// tell a refused controller from a collection the system keeps to itself.
-std::vector<std::string> DeniedControllerNodes();
+// The device nodes of interfaces with the current identity that refused the
+// last search access (on Linux: the udev rule is missing), each named once;
+// empty when that search found its collection, and where the platform
+// cannot tell a refused controller from a collection the system keeps to
+// itself.
+std::vector<std::string> ControllerDeniedNodes();
 
 constexpr uint16_t kVendorUsagePage = 0xFFA0;
 constexpr uint16_t kChannel0Usage = 0x0001;

@@ -48,6 +48,11 @@ void HidThreadFunc(ThreadContext& tc, std::shared_ptr<ThreadRun> run) {
             TraceInfo("DriverIO:HidThreadFunc tc->hKillThread signaled", __FILE__, __LINE__);
             break;
         }
+        if (result.status == ReadStatus::NoEvent) {
+            // Nothing can be read without it: the thread ends, asking for no restart.
+            TraceError("DriverIO:HidThreadFunc Failed to create event", __FILE__, __LINE__);
+            break;
+        }
         // No device, or it went away: search again after a pause, unless
         // stopped meanwhile.
         TraceWarning("DriverIO:HidReadThreadFunc ReadFile error", __FILE__, __LINE__);

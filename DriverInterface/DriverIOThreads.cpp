@@ -148,6 +148,11 @@ void RestartDeviceThreads(const ThreadRun& run) {
 
 void RestartThreadFunc(ThreadContext&, std::shared_ptr<ThreadRun> run) {
     const auto restartEvent = std::make_shared<Event>(Event::Reset::Auto);
+    if (!restartEvent->Valid()) {
+        TraceError("DriverIO:RestartThreadFunc Failed to create event", __FILE__, __LINE__);
+        run->hThreadDone.Set();
+        return;
+    }
     PublishRestartEvent(restartEvent);
     while (run->Running != 0) {
         const auto woken = WaitForAny({restartEvent.get(), &run->hKillThread}, platform::kInfinite);

@@ -64,13 +64,41 @@ std::shared_ptr<platform::Mutex> PublishedLock(ReportQueue& rq) {
     return rq.hLock;
 }
 
+// Takes the next queued report into report; false when the queue is empty,
+// or when a newer start has the queue: a write thread that outlived its stop
+// (a write that did not return) then leaves the newer start's reports alone.
+bool TakeQueued(ReportQueue& rq, const ThreadRun& run, uint8_t (&report)[kOutputReportSize]) {
+    std::lock_guard<std::mutex> guard(rq.published);
+    if (rq.hLock != run.hLock || rq.ReadIdx == rq.WriteIdx) {
+        return false;
+    }
+    rq.ReadIdx = rq.ReadIdx + 1 == kReportQueueSlots ? 0 : rq.ReadIdx + 1;
+    std::memcpy(report, rq.Reports[rq.ReadIdx], kOutputReportSize);
+    return true;
+}
+
 // Sends everything queued; called with the queue's lock held. A stop that
 // comes meanwhile waits for the backlog: what was queued before it goes out.
 void SendBacklog(ReportQueue& rq, const ThreadRun& run) {
-    while (rq.ReadIdx != rq.WriteIdx) {
-        rq.ReadIdx = rq.ReadIdx + 1 == kReportQueueSlots ? 0 : rq.ReadIdx + 1;
-        HidWrite(run.hDevice, rq.Reports[rq.ReadIdx]);
+    uint8_t report[kOutputReportSize];
+    while (TakeQueued(rq, run, report)) {
+        HidWrite(run.hDevice, report);
     }
+}
+
+// An object the system could not make ends the thread: every wait on it
+// fails at once, and the thread would only spin.
+bool QueueObjectsMade(const ThreadRun& run) {
+    if (!run.hReportWaiting->Valid()) {
+        TraceError("DriverIO:HidWriteThreadFunc could not create hReportWaiting event", __FILE__,
+                   __LINE__);
+        return false;
+    }
+    if (!run.hLock->Valid()) {
+        TraceError("DriverIO:HidWriteThreadFunc could not create hLock mutex", __FILE__, __LINE__);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -86,7 +114,8 @@ void HidWriteThreadFunc(ThreadContext& tc, std::shared_ptr<ThreadRun> run) {
     ReportQueue& rq = wtc.rq;
     Event* const reportWaiting = run->hReportWaiting.get();
     platform::Mutex* const lock = run->hLock.get();
-    while (run->Running != 0) {
+    const bool made = QueueObjectsMade(*run);
+    while (made && run->Running != 0) {
         // Wakes at least once a second even when nothing is queued.
         const auto woken = WaitForAny({reportWaiting, &run->hKillThread}, kWriteThreadWakeMs);
         if (woken.status == WaitStatus::Failed) {

@@ -38,7 +38,7 @@ bool IsControllerInterface(Backend& hid, const std::string& path, std::string& n
 // its udev rule is missing, and without a word the technician would see only
 // "Disconnected". The trace says so once per process, since the search
 // repeats every few seconds while the controller stays out of reach; the
-// node is kept for the window, which says so as long as it lasts.
+// nodes are kept for the window and t860ctl, which say so as long as it lasts.
 bool IsControllerDenied(Backend& hid, const std::string& path, std::string& node) {
     if (!IsControllerInterface(hid, path, node)) {
         return false;
@@ -56,19 +56,23 @@ bool IsControllerDenied(Backend& hid, const std::string& path, std::string& node
     return true;
 }
 
-std::mutex deniedNodeLock;
-std::string deniedNode;  // of the last search; guarded by deniedNodeLock
+// Searches run on the window thread, the restart thread and t860ctl's
+// threads; each publishes its refused nodes whole when it ends.
+std::mutex deniedNodesLock;
+std::vector<std::string> deniedNodes;  // of the last search; guarded by deniedNodesLock
 
 // Opens one interface and tells whether it is the collection asked for. The
 // handle stays open only on a match.
 HidHandle OpenIfMatching(Backend& hid, const std::string& path, HidCaps& caps, uint16_t usage,
-                         uint16_t usagePage, bool overlapped, std::string& denied) {
+                         uint16_t usagePage, bool overlapped, std::vector<std::string>& denied) {
     HidHandle handle = nullptr;
     const OpenStatus opened = hid.Open(path, overlapped, handle);
     if (opened == OpenStatus::AccessDenied) {
+        // A node carries several collections: it is named once.
         std::string node;
-        if (IsControllerDenied(hid, path, node)) {
-            denied = node;
+        if (IsControllerDenied(hid, path, node) &&
+            std::find(denied.begin(), denied.end(), node) == denied.end()) {
+            denied.push_back(node);
         }
         return nullptr;
     }
@@ -112,7 +116,7 @@ HidHandle FindHIDDevice(HidCaps& caps, uint16_t usage, uint16_t usagePage, bool 
         return nullptr;
     }
     HidHandle found = nullptr;
-    std::string denied;
+    std::vector<std::string> denied;
     for (uint32_t index = 0; found == nullptr; ++index) {
         const EnumStatus status = hid.EnumInterface(interfaces, index);
         if (status != EnumStatus::Ok) {
@@ -128,47 +132,23 @@ HidHandle FindHIDDevice(HidCaps& caps, uint16_t usage, uint16_t usagePage, bool 
         found = OpenIfMatching(hid, path, caps, usage, usagePage, overlapped, denied);
     }
     hid.DestroyInterfaceSet(interfaces);
+    if (found != nullptr) {
+        denied.clear();
+    }
     {
-        std::lock_guard<std::mutex> guard(deniedNodeLock);
-        deniedNode = found != nullptr ? std::string() : denied;
+        std::lock_guard<std::mutex> guard(deniedNodesLock);
+        deniedNodes.swap(denied);
     }
     return found;
 }
 
-std::string ControllerDeniedNode() {
-    std::lock_guard<std::mutex> guard(deniedNodeLock);
-    return deniedNode;
+std::vector<std::string> ControllerDeniedNodes() {
+    std::lock_guard<std::mutex> guard(deniedNodesLock);
+    return deniedNodes;
 }
 
 void CloseHIDDevice(HidHandle device) {
     if (device != nullptr) {
         CurrentBackend().Close(device);
     }
-}
-
-std::vector<std::string> DeniedControllerNodes() {
-    Backend& hid = CurrentBackend();
-    std::vector<std::string> nodes;
-    const InterfaceSet interfaces = hid.GetClassDevs();
-    if (interfaces == nullptr) {
-        return nodes;
-    }
-    std::string path;
-    for (uint32_t index = 0; hid.EnumInterface(interfaces, index) == EnumStatus::Ok &&
-                             hid.GetInterfaceDetail(interfaces, index, path);
-         ++index) {
-        HidHandle handle = nullptr;
-        const OpenStatus opened = hid.Open(path, false, handle);
-        if (opened == OpenStatus::Ok) {
-            hid.Close(handle);
-            continue;
-        }
-        std::string node;
-        if (opened == OpenStatus::AccessDenied && IsControllerInterface(hid, path, node) &&
-            std::find(nodes.begin(), nodes.end(), node) == nodes.end()) {
-            nodes.push_back(node);
-        }
-    }
-    hid.DestroyInterfaceSet(interfaces);
-    return nodes;
 }

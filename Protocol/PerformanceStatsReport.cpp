@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "Protocol/TextBuilder.h"
+
 namespace {
 
 constexpr uint8_t kPerfStatsReportId = 5;
@@ -64,20 +66,25 @@ std::string FormatMemoryStats(const MemoryStatsBuffer& memoryStats) {
 }
 
 std::string FormatThreadShares(const ThreadTimesBuffer& baseline, const ThreadTimesBuffer& now) {
+    static constexpr const char* kThreadNames[kPerfStatsThreadCount] = {
+        "DeviceAccess", "ConsumerWorker", "ReaderWorker", "HWWriter", "HWReader", "TimerWorker"};
     float elapsed = static_cast<float>(now.TimeBase() - baseline.TimeBase());
     if (elapsed == 0) {
         elapsed = 1;
     }
-    double shares[kPerfStatsThreadCount];
+    char text[512];
+    TextBuilder builder(text, sizeof text);
+    builder.Text("GetPerfStats Thread cpu usage:\n");
     for (int thread = 0; thread < kPerfStatsThreadCount; ++thread) {
         // Unsigned difference: a counter that wrapped still gives its small step.
         const uint32_t spent = now.ThreadTime(thread) - baseline.ThreadTime(thread);
-        shares[thread] = static_cast<float>(spent) / elapsed * 100;
+        const double share = static_cast<float>(spent) / elapsed * 100;
+        builder.Text("  ");
+        builder.Text(kThreadNames[thread]);
+        builder.Text(" ");
+        // Six decimals as printf's %f, with a decimal point under any locale.
+        builder.Fixed(share, 6);
+        builder.Text("%\n");
     }
-    char text[512];
-    std::snprintf(text, sizeof text,
-                  "GetPerfStats Thread cpu usage:\n  DeviceAccess %f%%\n  ConsumerWorker %f%%\n"
-                  "  ReaderWorker %f%%\n  HWWriter %f%%\n  HWReader %f%%\n  TimerWorker %f%%\n",
-                  shares[0], shares[1], shares[2], shares[3], shares[4], shares[5]);
-    return text;
+    return std::string(text, static_cast<size_t>(builder.Finish()));
 }

@@ -23,6 +23,7 @@
 #include "T860Util/FullScreen.h"
 #include "T860Util/KeyPreview.h"
 #include "T860Util/WindowPointer.h"
+#include "lib/Trace.h"
 #include "lib/Utils.h"
 #include "platform/InputDevices.h"
 #include "platform/Sync.h"
@@ -294,9 +295,9 @@ void TfrmAccuracy::Refresh() {
 
 void TfrmAccuracy::ShowResults() {
     result_ = BuildResult();
-    SaveLastResult(*result_);
     Results->setGeometry(rect());
     Results->Show(*result_);
+    SaveLastResult(*result_);
     Results->show();
     Results->raise();
     Results->setFocus();
@@ -382,11 +383,17 @@ ScreenSizeSource TfrmAccuracy::MeasureScreen(AccuracyScreen& screen) const {
 
 void TfrmAccuracy::SaveLastResult(const AccuracyResult& result) const {
     char folder[260];
-    if (!GetDataFolder(folder, sizeof folder)) {
+    std::string error = "the data folder cannot be made";
+    if (GetDataFolder(folder, sizeof folder) &&
+        SaveAccuracyFile(std::string(folder) + kLastAccuracyFileName, result, error)) {
         return;
     }
-    std::string error;
-    SaveAccuracyFile(std::string(folder) + kLastAccuracyFileName, result, error);
+    // The service report and the baseline read the last result: a lost one
+    // is said, not dropped.
+    const std::string message =
+        "Accuracy: " + std::string(kLastAccuracyFileName) + " not kept: " + error;
+    TraceWarning(message.c_str(), __FILE__, __LINE__);
+    Results->ShowKeepFailure(error);
 }
 
 bool TfrmAccuracy::FormKeyDown(QKeyEvent* key) {

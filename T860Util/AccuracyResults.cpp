@@ -185,6 +185,13 @@ void TAccuracyResults::CreateControls() {
     tbTargets->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tbTargets->setSelectionBehavior(QAbstractItemView::SelectRows);
     tbTargets->setSelectionMode(QAbstractItemView::SingleSelection);
+    lbKeepFailure = new QLabel(this);
+    lbKeepFailure->setWordWrap(true);
+    lbKeepFailure->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QPalette failure = lbKeepFailure->palette();
+    failure.setColor(QPalette::WindowText, kFailColor);
+    lbKeepFailure->setPalette(failure);
+    lbKeepFailure->hide();
     lbMapping = new QLabel(this);
     lbMapping->setWordWrap(true);
     lbMapping->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -214,6 +221,7 @@ void TAccuracyResults::LayOutControls() {
     left->addWidget(tbTargets, 2);
     auto* right = new QVBoxLayout;
     right->addWidget(lbSummary);
+    right->addWidget(lbKeepFailure);
     right->addLayout(limits);
     right->addSpacing(12);
     right->addWidget(lbMapping);
@@ -261,6 +269,14 @@ void TAccuracyResults::Show(const AccuracyResult& result) {
     lbMapping->setText("Desktop mapping: " + QString::fromStdString(result.MappingText));
     edAdvice->setPlainText(QString::fromStdString(result.Advice));
     edAdvice->setVisible(!result.Advice.empty());
+    lbKeepFailure->clear();
+    lbKeepFailure->hide();
+}
+
+void TAccuracyResults::ShowKeepFailure(const std::string& reason) {
+    lbKeepFailure->setText("This result was not kept as the last result: " +
+                           QString::fromStdString(reason));
+    lbKeepFailure->show();
 }
 
 void TAccuracyResults::FillSummary(const AccuracyResult& result) {

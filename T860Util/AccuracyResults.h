@@ -49,6 +49,8 @@ public:
     QDoubleSpinBox* edJitterLimit;
     QTableWidget* tbTargets;
     QLabel* lbMapping;
+    // Hidden unless the result could not be kept as the last result.
+    QLabel* lbKeepFailure;
     QPlainTextEdit* edAdvice;
     QPushButton* btnSave;
     QPushButton* btnRedo;
@@ -57,6 +59,9 @@ public:
     QPushButton* btnClose;
 
     void Show(const AccuracyResult& result);
+    // Says under the summary that the shown result was not kept, and why;
+    // the next Show takes the note away.
+    void ShowKeepFailure(const std::string& reason);
     AccuracyThresholds Thresholds() const;
     // Asks for a file name and writes the result there, and the picture of
     // this view beside it with the extension .png.

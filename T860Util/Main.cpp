@@ -18,6 +18,7 @@
 #include "T860Util/Dispatch.h"
 #include "T860Util/Floopcount.h"
 #include "T860Util/KeyPreview.h"
+#include "T860Util/OneFingerPan.h"
 #include "T860Util/ScreenPlacement.h"
 #include "T860Util/Sync.h"
 #include "T860Util/WindowHooks.h"
@@ -89,8 +90,10 @@ TfrmMain::TfrmMain(QWidget* parent)
     ShowDebugButtons(true);
     ShowDebugButtons(false);
     CentreOnScreen(*this);
-    // Qt recognises pinch and pan from the touch events the window receives.
+    // Qt recognises pinch and pan from the touch events the window receives;
+    // a pan takes one finger or two.
     setAttribute(Qt::WA_AcceptTouchEvents);
+    OneFingerPanRecognizer::RegisterOnce();
     grabGesture(Qt::PinchGesture);
     grabGesture(Qt::PanGesture);
 
@@ -261,13 +264,16 @@ bool TfrmMain::FormKeyDown(QKeyEvent* key) {
 void TfrmMain::ShowSearchNote() {
     QString note;
     if (!DeviceStatus.Connected) {
-        const std::string node = ControllerDeniedNode();
-        if (!node.empty()) {
+        QStringList nodes;
+        for (const std::string& node : ControllerDeniedNodes()) {
+            nodes.append(QString::fromLocal8Bit(node.c_str()));
+        }
+        if (!nodes.isEmpty()) {
             // The advice of the README's Install section, short.
             note = QString(
                        "No access to the controller at %1:\n"
                        "install the udev rule 70-t860.rules and re-plug it.")
-                       .arg(QString::fromLocal8Bit(node.c_str()));
+                       .arg(nodes.join(", "));
         } else if (!controllerSeen_) {
             note = "No controller found yet.";
         }

@@ -4,7 +4,9 @@
 
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 
+#include "Protocol/ModeExchange.h"
 #include "Protocol/PacketLog.h"
 
 class QCheckBox;
@@ -83,6 +85,12 @@ private:
     void ConnectHandlers();
     // Sleeps for the reply and lets the window thread handle what waits, once.
     static void WaitForReply();
+    // The same wait for one request about a mode: true when its reply came.
+    static bool WaitForModeReply(ControllerMode mode, const std::function<void()>& send);
+    struct ModeDialog;
+    // Reads the mode, lets the user edit it in its dialog, writes it and
+    // checks the controller's answer.
+    void EditMode(const ModeDialog& edit);
     // Shows the touch test window for one test.
     void StartTouchTest(uint16_t testMode, bool areaCircles);
 

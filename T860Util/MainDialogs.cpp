@@ -1,8 +1,12 @@
 // The main window's buttons that read a value from the controller, let the
 // user edit it in a modal dialog and write it back.
 
+#include <functional>
+#include <optional>
+
 #include "DriverInterface/DriverIO.h"
 #include "Protocol/DeviceStatus.h"
+#include "Protocol/ModeExchange.h"
 #include "Protocol/Protocolutils.h"
 #include "T860Util/Featurereportinputmode.h"
 #include "T860Util/Main.h"
@@ -10,47 +14,53 @@
 #include "T860Util/Reportmode.h"
 #include "T860Util/UiSeam.h"
 
-void TfrmMain::btnReportModeClick() {
-    DeviceStatus.ReportModeReceived = false;
-    GetReportMode();
+// One of the controller's modes as its dialog edits it.
+struct TfrmMain::ModeDialog {
+    ControllerMode mode;
+    QDialog& dialog;
+    std::function<void(uint32_t)> load;
+    std::function<uint32_t()> read;
+    QString name;     // in a sentence
+    QString caption;  // the message boxes' title
+};
+
+bool TfrmMain::WaitForModeReply(ControllerMode mode, const std::function<void()>& send) {
+    std::atomic<bool>& received = ModeReceived(mode, DeviceStatus);
+    received = false;
+    send();
     WaitForReply();
-    if (!DeviceStatus.ReportModeReceived) {
-        ShowMessage(this, "Failed to read current report mode.", "Report Mode");
+    return received;
+}
+
+void TfrmMain::EditMode(const ModeDialog& edit) {
+    const std::optional<uint32_t> held = ReadMode(edit.mode, DeviceStatus, WaitForModeReply);
+    if (!held) {
+        ShowMessage(this, "Failed to read current " + edit.name + ".", edit.caption);
         return;
     }
-    frmReportMode->LoadReportMode(DeviceStatus.ReportMode);
-    if (ExecModal(*frmReportMode) != QDialog::Accepted) {
+    edit.load(*held);
+    if (ExecModal(edit.dialog) != QDialog::Accepted) {
         return;
     }
-    DeviceStatus.ReportModeReceived = false;
-    SetReportMode(frmReportMode->ReadReportMode());
-    WaitForReply();
-    // A controller that refuses a bit answers with another value.
-    if (!DeviceStatus.ReportModeReceived ||
-        frmReportMode->ReadReportMode() != DeviceStatus.ReportMode) {
-        ShowMessage(this, "Failed to set report mode.", "Report Mode");
+    if (WriteMode(edit.mode, edit.read(), DeviceStatus, WaitForModeReply) !=
+        ModeWriteResult::Kept) {
+        ShowMessage(this, "Failed to set " + edit.name + ".", edit.caption);
     }
 }
 
+void TfrmMain::btnReportModeClick() {
+    EditMode({ControllerMode::Report, *frmReportMode,
+              [](uint32_t mode) { frmReportMode->LoadReportMode(static_cast<uint16_t>(mode)); },
+              [] { return uint32_t{frmReportMode->ReadReportMode()}; }, "report mode",
+              "Report Mode"});
+}
+
 void TfrmMain::btnOffscreenModeClick() {
-    DeviceStatus.OffscreenModeReceived = false;
-    GetOffscreenMode();
-    WaitForReply();
-    if (!DeviceStatus.OffscreenModeReceived) {
-        ShowMessage(this, "Failed to read current offscreen mode.", "Offscreen Mode");
-        return;
-    }
-    frmOffscreenMode->LoadOffscreenMode(DeviceStatus.OffscreenMode);
-    if (ExecModal(*frmOffscreenMode) != QDialog::Accepted) {
-        return;
-    }
-    DeviceStatus.OffscreenModeReceived = false;
-    SetOffscreenMode(frmOffscreenMode->ReadOffscreenMode());
-    WaitForReply();
-    if (!DeviceStatus.OffscreenModeReceived ||
-        frmOffscreenMode->ReadOffscreenMode() != DeviceStatus.OffscreenMode) {
-        ShowMessage(this, "Failed to set offscreen mode.", "Offscreen Mode");
-    }
+    EditMode(
+        {ControllerMode::Offscreen, *frmOffscreenMode,
+         [](uint32_t mode) { frmOffscreenMode->LoadOffscreenMode(static_cast<uint8_t>(mode)); },
+         [] { return uint32_t{frmOffscreenMode->ReadOffscreenMode()}; }, "offscreen mode",
+         "Offscreen Mode"});
 }
 
 void TfrmMain::btnFeatureReportInputModeClick() {

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 #include "T860Util/UiSeam.h"
@@ -18,10 +19,6 @@ bool PerfTestRunning = false;
 ThreadTimesBuffer PerfTestBaseline;
 
 }  // namespace
-
-TfrmPerformanceStats::~TfrmPerformanceStats() {
-    ForgetWindow(frmPerformanceStats, this);
-}
 
 TfrmPerformanceStats::TfrmPerformanceStats(QWidget* parent) : QDialog(parent) {
     setWindowTitle("Performance Stats");
@@ -44,17 +41,29 @@ TfrmPerformanceStats::TfrmPerformanceStats(QWidget* parent) : QDialog(parent) {
     connect(btnPerfTest, &QPushButton::clicked, this, &TfrmPerformanceStats::btnPerfTestClick);
 }
 
+TfrmPerformanceStats::~TfrmPerformanceStats() {
+    FormClose();
+    ForgetWindow(frmPerformanceStats, this);
+}
+
 void TfrmPerformanceStats::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    // A window manager restoring the minimised window sends a spontaneous
+    // show: the statistics on it stay, and so does the open device.
+    if (event->spontaneous()) {
+        return;
+    }
     if (parentWidget() != nullptr) {
         move(parentWidget()->geometry().center() - rect().center());
     }
     FormShow();
 }
 
-void TfrmPerformanceStats::hideEvent(QHideEvent* event) {
+void TfrmPerformanceStats::done(int result) {
+    // Every way of closing the dialog (its close button, close(), Esc) ends
+    // here; a minimise only hides it.
     FormClose();
-    QDialog::hideEvent(event);
+    QDialog::done(result);
 }
 
 void TfrmPerformanceStats::FormShow() {

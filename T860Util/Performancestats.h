@@ -19,6 +19,8 @@ public:
     void FormClose();
     void btnMemoryStatsClick();
     void btnPerfTestClick();
+    // Closes the device on every close of the dialog.
+    void done(int result) override;
 
     QPushButton* btnMemoryStats;
     QPushButton* btnPerfTest;
@@ -26,7 +28,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
 
 private:
     void ShowRequestFailed();

@@ -16,6 +16,7 @@
 #include "Driver/XlateLib/Settings.h"
 #include "DriverInterface/DriverIO.h"
 #include "Formats/SettingsFile.h"
+#include "Formats/WholeFile.h"
 #include "Painter/EasyTreeView.h"
 #include "Protocol/Protocolutils.h"
 #include "T860Util/Sync.h"
@@ -373,8 +374,9 @@ void TfrmSettingsView::SaveSettingsClick() {
     if (content.hasChannel6) {
         content.channel6 = ListBlockSettings(SettingsChannel6.settingsData);
     }
-    std::ofstream file(LocalPath(*path), std::ios::binary | std::ios::trunc);
-    if (!(file << WriteSettingsFile(content)) || !file.flush()) {
+    // Through a temporary file: a failed save keeps the file that was there.
+    std::string error;
+    if (!WriteFileReplacing(LocalPath(*path), WriteSettingsFile(content), error)) {
         ShowMessageBox({"Could not write " + *path + ".", "Save Settings", MessageButtons::Ok,
                         MessageIcon::Error, this});
     }

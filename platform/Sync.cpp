@@ -1,5 +1,7 @@
 #include "platform/Sync.h"
 
+#include "platform/SyncFaults.h"
+
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -38,7 +40,12 @@ struct WaitAccess {
 
 Waitable::~Waitable() = default;
 
-Event::Event(Reset reset, bool initiallySet) : reset_(reset), signalled_(initiallySet) {}
+bool Waitable::Valid() const {
+    return valid_;
+}
+
+Event::Event(Reset reset, bool initiallySet)
+    : Waitable(true), reset_(reset), signalled_(initiallySet) {}
 
 Event::~Event() {
 #ifdef __linux__
@@ -107,7 +114,7 @@ void Event::DrainPollFdLocked() {
 #endif
 }
 
-Mutex::Mutex() = default;
+Mutex::Mutex() : Waitable(!MutexCreationFails()) {}
 
 bool Mutex::Acquire(uint32_t timeoutMs) {
     return WaitForAny({this}, timeoutMs).status == WaitStatus::Signalled;
@@ -137,7 +144,7 @@ bool Mutex::TryTakeLocked() {
 
 WaitResult WaitForAny(std::initializer_list<Waitable*> objects, uint32_t timeoutMs) {
     for (Waitable* object : objects) {
-        if (object == nullptr) {
+        if (object == nullptr || !object->Valid()) {
             return {WaitStatus::Failed, -1};
         }
     }

@@ -18,6 +18,10 @@ public:
     Waitable& operator=(const Waitable&) = delete;
     virtual ~Waitable();
 
+    // False when the system could not make the object (on Windows, when it
+    // is short of kernel resources); every wait on it fails at once.
+    bool Valid() const;
+
 #ifdef _WIN32
     // The kernel object, so that a wait on a device can also end on this one.
     // Null when the system could not create it.
@@ -32,10 +36,11 @@ private:
     void* const handle_;
 #else
 protected:
-    Waitable() = default;
+    explicit Waitable(bool valid) : valid_(valid) {}
 
 private:
     friend struct WaitAccess;
+    const bool valid_;
     // Takes the object when it is signalled (consuming an auto-reset event,
     // acquiring a mutex). Called with the process-wide wait lock held.
     virtual bool TryTakeLocked() = 0;
@@ -101,6 +106,10 @@ struct WaitResult {
 // one in list order. A null object makes the wait fail at once, as waiting on a
 // closed handle does.
 WaitResult WaitForAny(std::initializer_list<Waitable*> objects, uint32_t timeoutMs);
+
+// For tests: while set, every mutex made is one the system could not make,
+// so that the code's answer to that can be tried on every platform.
+void FailMutexCreationForTest(bool fail);
 
 void Sleep(uint32_t milliseconds);
 // Milliseconds of a steady clock, wrapping at 2^32.

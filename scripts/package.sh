@@ -13,7 +13,7 @@ rm -f "$build"/*.deb
 # information would be stripped anyway.
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all DEB_CXXFLAGS_MAINT_STRIP="-g -O2"
 cxxflags="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
-scripts/build.sh "$build" -DCMAKE_BUILD_TYPE=Release -DT860_BUILD_TESTS=OFF \
+scripts/build.sh "$build" -DCMAKE_BUILD_TYPE=Release -DT860_BUILD_TESTS=OFF -DT860_WERROR=ON \
     "-DCMAKE_CXX_FLAGS=$cxxflags" "-DCMAKE_EXE_LINKER_FLAGS=$(dpkg-buildflags --get LDFLAGS)"
 # CPack's progress only when it fails.
 if ! cpack_output=$(cd "$build" && cpack -G DEB 2>&1); then

@@ -39,7 +39,6 @@ public:
     // Opens the controller with the current identity and starts device access;
     // NoController when it is not there or never announces itself.
     StartResult Start();
-    uint32_t TimeoutMs() const { return timeoutMs_; }
     const TDeviceStatus& Status() const { return status_; }
 
     // Each sends its request and waits for the answer; false when none came in

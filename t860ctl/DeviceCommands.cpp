@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "DriverInterface/DriverIO.h"
+#include "Protocol/ModeExchange.h"
 #include "Protocol/PerformanceStatsReport.h"
 #include "Protocol/Protocolutils.h"
 #include "t860ctl/CtlRun.h"
@@ -12,9 +13,7 @@
 namespace {
 
 constexpr uint8_t kCalibrateReply = 0x21;
-constexpr uint8_t kReportModeReply = 0x36;
 constexpr uint8_t kStreamStatusReply = 0x83;
-constexpr uint8_t kOffscreenModeReply = 0x84;
 constexpr uint8_t kDefaultsRestoredEvent = 0x24;
 
 std::string ModeText(uint32_t mode, int digits) {
@@ -47,8 +46,10 @@ std::optional<uint32_t> TakeValue(CommandWords& words, uint32_t max, const char*
     GetDeviceIdentity(vendor, product);
     std::string message = std::string("no ") + what + " found with vendor id " +
                           HexText(vendor, 4) + " and product id " + HexText(product, 4);
-    // Said here, since the reason is otherwise only in the trace.
-    for (const std::string& node : DeniedControllerNodes()) {
+    // Said here, since the reason is otherwise only in the trace. The search
+    // that failed last tells: the one just made here, or the engine's last
+    // when it did not connect in time.
+    for (const std::string& node : ControllerDeniedNodes()) {
         message += "\nt860ctl: the controller at " + node +
                    " cannot be opened: permission denied; " + kUdevRuleAdvice;
     }
@@ -76,41 +77,41 @@ std::string Refusal(bool kept, const std::string& what, const std::string& held,
     return kept ? "" : "the controller kept " + what + " " + held + " instead of " + wanted;
 }
 
-ModeAnswer ReportModeFields(CtlRun& run, std::optional<uint32_t> wanted) {
-    CtlSession& device = run.Device();
-    const bool answered =
-        wanted ? device.Exchange(kReportModeReply,
-                                 [&] { return SetReportMode(static_cast<uint16_t>(*wanted)); })
-               : device.Exchange(kReportModeReply, GetReportMode);
-    if (!answered) {
-        run.NoAnswer("the report mode request");
-    }
-    const uint16_t mode = device.Status().ReportMode;
-    ModeAnswer answer;
-    answer.fields.Add("reportMode", "Report Mode", JsonValue::Number(mode), ModeText(mode, 4));
-    if (wanted) {
-        answer.refusal =
-            Refusal(mode == *wanted, "report mode", ModeText(mode, 4), ModeText(*wanted, 4));
-    }
-    return answer;
+// A mode's field in the output: its JSON key, label, what a message calls it
+// and its hexadecimal width.
+struct ModeField {
+    const char* key;
+    const char* label;
+    const char* name;
+    int digits;
+};
+
+ModeField FieldOf(ControllerMode mode) {
+    return mode == ControllerMode::Report
+               ? ModeField{"reportMode", "Report Mode", "report mode", 4}
+               : ModeField{"offscreenMode", "Offscreen Mode", "offscreen mode", 2};
 }
 
-ModeAnswer OffscreenModeFields(CtlRun& run, std::optional<uint32_t> wanted) {
+// Reads the mode, or writes it and reads back what the controller kept.
+ModeAnswer ModeFields(CtlRun& run, ControllerMode mode, std::optional<uint32_t> wanted) {
     CtlSession& device = run.Device();
+    const ModeReplyWait wait = [&device](ControllerMode asked, const std::function<void()>& send) {
+        return device.Exchange(ModeReplyCode(asked), send);
+    };
+    const ModeField field = FieldOf(mode);
     const bool answered =
-        wanted ? device.Exchange(kOffscreenModeReply,
-                                 [&] { return SetOffscreenMode(static_cast<uint8_t>(*wanted)); })
-               : device.Exchange(kOffscreenModeReply, GetOffscreenMode);
+        wanted ? WriteMode(mode, *wanted, device.Status(), wait) != ModeWriteResult::NoAnswer
+               : ReadMode(mode, device.Status(), wait).has_value();
     if (!answered) {
-        run.NoAnswer("the offscreen mode request");
+        run.NoAnswer("the " + std::string(field.name) + " request");
     }
-    const uint8_t mode = device.Status().OffscreenMode;
+    const uint32_t held = HeldMode(mode, device.Status());
     ModeAnswer answer;
-    answer.fields.Add("offscreenMode", "Offscreen Mode", JsonValue::Number(mode),
-                      ModeText(mode, 2));
+    answer.fields.Add(field.key, field.label, JsonValue::Number(held),
+                      ModeText(held, field.digits));
     if (wanted) {
-        answer.refusal =
-            Refusal(mode == *wanted, "offscreen mode", ModeText(mode, 2), ModeText(*wanted, 2));
+        answer.refusal = Refusal(held == *wanted, field.name, ModeText(held, field.digits),
+                                 ModeText(*wanted, field.digits));
     }
     return answer;
 }
@@ -191,11 +192,11 @@ CtlFields GatherInfo(CtlRun& run) {
 }
 
 CtlFields GatherReportMode(CtlRun& run) {
-    return ReportModeFields(run, std::nullopt).fields;
+    return ModeFields(run, ControllerMode::Report, std::nullopt).fields;
 }
 
 CtlFields GatherOffscreenMode(CtlRun& run) {
-    return OffscreenModeFields(run, std::nullopt).fields;
+    return ModeFields(run, ControllerMode::Offscreen, std::nullopt).fields;
 }
 
 CtlFields GatherInputMode(CtlRun& run) {
@@ -248,12 +249,12 @@ void InfoCommand(CommandWords& words, CtlRun& run) {
 
 void ReportModeCommand(CommandWords& words, CtlRun& run) {
     const std::optional<uint32_t> wanted = TakeValue(words, 0xFFFF, "the report mode");
-    ShowThenCheck(run, ReportModeFields(run, wanted));
+    ShowThenCheck(run, ModeFields(run, ControllerMode::Report, wanted));
 }
 
 void OffscreenModeCommand(CommandWords& words, CtlRun& run) {
     const std::optional<uint32_t> wanted = TakeValue(words, 0xFF, "the offscreen mode");
-    ShowThenCheck(run, OffscreenModeFields(run, wanted));
+    ShowThenCheck(run, ModeFields(run, ControllerMode::Offscreen, wanted));
 }
 
 void InputModeCommand(CommandWords& words, CtlRun& run) {

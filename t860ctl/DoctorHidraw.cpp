@@ -42,7 +42,10 @@ std::string IdsText(const std::bitset<256>& ids) {
     std::string text;
     for (size_t id = 0; id < ids.size(); ++id) {
         if (ids.test(id)) {
-            text += (text.empty() ? "" : ",") + std::to_string(id);
+            if (!text.empty()) {
+                text += ',';
+            }
+            text += std::to_string(id);
         }
     }
     return text;

@@ -43,7 +43,8 @@ using InterfaceSet = InterfaceSetObject*;
 
 enum class EnumStatus { Ok, NoMoreItems, Failed };
 enum class OpenStatus { Ok, AccessDenied, Failed };
-enum class ReadStatus { Completed, Cancelled, Failed };
+// NoEvent: the system could not make the event a read waits on (Windows).
+enum class ReadStatus { Completed, Cancelled, Failed, NoEvent };
 
 struct ReadResult {
     ReadStatus status = ReadStatus::Failed;

@@ -245,6 +245,9 @@ ReadResult Win32Backend::Read(HidHandle handle, uint8_t* buffer, size_t capacity
                    ? ReadResult{ReadStatus::Completed, bytes}
                    : ReadResult{ReadStatus::Failed, 0};
     }
+    if (device->readDone == nullptr || device->closed == nullptr) {
+        return {ReadStatus::NoEvent, 0};
+    }
     std::lock_guard<std::mutex> reading(device->readLock);
     OVERLAPPED overlapped = {};
     overlapped.hEvent = device->readDone;

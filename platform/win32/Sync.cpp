@@ -1,5 +1,6 @@
 #include "platform/Sync.h"
 
+#include "platform/SyncFaults.h"
 #include "platform/win32/Windows.h"
 
 namespace platform {
@@ -16,6 +17,10 @@ Waitable::~Waitable() {
     if (handle_ != nullptr) {
         CloseHandle(ToHandle(handle_));
     }
+}
+
+bool Waitable::Valid() const {
+    return handle_ != nullptr;
 }
 
 Event::Event(Reset reset, bool initiallySet)
@@ -47,7 +52,7 @@ bool Event::Wait(uint32_t timeoutMs) {
     return WaitForAny({this}, timeoutMs).status == WaitStatus::Signalled;
 }
 
-Mutex::Mutex() : Waitable(CreateMutexA(nullptr, FALSE, nullptr)) {}
+Mutex::Mutex() : Waitable(MutexCreationFails() ? nullptr : CreateMutexA(nullptr, FALSE, nullptr)) {}
 
 bool Mutex::Acquire(uint32_t timeoutMs) {
     return WaitForAny({this}, timeoutMs).status == WaitStatus::Signalled;

@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 #include "DriverInterface/DriverIOInternal.h"
 #include "tests/DriverInterface/EngineFixture.h"
 #include "tests/support/EngineWaits.h"
+#include "tests/support/WaitUntil.h"
 
 using namespace std::chrono_literals;
 using t860test::QueuedReportsSent;
@@ -312,6 +315,89 @@ TEST_F(EngineTest, ThreadThatOutlivesItsStopLeavesTheNextStartAlone) {
     EXPECT_EQ(reports[0].bytes, Bytes{2}) << "the new read thread reads while the old one waits";
     EXPECT_EQ(reports[1].bytes, Bytes{1});
     EXPECT_EQ(ConnectionNotices(), (std::vector<int32_t>{1, 1, 0, 0}));
+}
+
+// Holds the one report it is told to hold until released, as a device whose
+// write never returns.
+class StuckWriteDevice : public RecordingDevice {
+public:
+    void OnOutputReport(size_t collection, const uint8_t* report, size_t length) override {
+        if (length > 1 && report[1] == kStuck) {
+            std::unique_lock<std::mutex> guard(lock_);
+            stuck_ = true;
+            changed_.wait(guard, [this] { return released_; });
+        }
+        RecordingDevice::OnOutputReport(collection, report, length);
+    }
+    bool Stuck() {
+        std::lock_guard<std::mutex> guard(lock_);
+        return stuck_;
+    }
+    void Release() {
+        std::lock_guard<std::mutex> guard(lock_);
+        released_ = true;
+        changed_.notify_all();
+    }
+
+    static constexpr uint8_t kStuck = 0xB0;
+
+private:
+    std::mutex lock_;
+    std::condition_variable changed_;
+    bool stuck_ = false;
+    bool released_ = false;
+};
+
+TEST_F(EngineTest, AWriteThreadThatOutlivesItsStopLeavesTheNextStartsReportsAlone) {
+    StuckWriteDevice stuck;
+    PlugController(stuck);
+    StartDriverIO();
+    const uint8_t first[] = {0x06, StuckWriteDevice::kStuck};
+    QueueReport6(first, 2);
+    ASSERT_TRUE(t860test::WaitUntil([&] { return stuck.Stuck(); }));
+    StopDriverIO();
+    EXPECT_EQ(trace.Count("!ERROR! - DriverIO:StopThread thread timed out"), 1);
+
+    StartDriverIO();
+    {
+        // Queued by the new start while the old write thread is still in
+        // its write; held back until that thread has ended.
+        const std::shared_ptr<platform::Mutex> lock = QueueLock6();
+        ASSERT_TRUE(lock && lock->Acquire(1000));
+        const uint8_t second[] = {0x06, 2};
+        QueueReport6(second, 2);
+        stuck.Release();
+        JoinDriverIOThreads();
+        lock->Release();
+    }
+    ASSERT_TRUE(stuck.outputs.WaitFor(2));
+    EXPECT_EQ(
+        stuck.SentTo(kChannel6Collection),
+        (std::vector<Bytes>{Report65({0x06, StuckWriteDevice::kStuck}), Report65({0x06, 2})}));
+    EXPECT_FALSE(trace.Contains("Failed to write report")) << "nothing went to the old handle";
+}
+
+TEST_F(EngineTest, AWriteThreadWithoutItsQueueLockEndsAndItsChannelDropsReports) {
+    RearmWriteBugTraces();
+    PlugController(device);
+    WriteMutex();  // the process's own, made before
+    // As on Windows when the system cannot make a mutex: a thread that went
+    // on would spin on waits that fail at once.
+    platform::FailMutexCreationForTest(true);
+    StartDriverIO();
+    platform::FailMutexCreationForTest(false);
+    ASSERT_TRUE(t860test::WaitUntil([] {
+        return WriteContext0.run->hThreadDone.IsSet() && WriteContext6.run->hThreadDone.IsSet();
+    }));
+    EXPECT_EQ(trace.Count("!ERROR! - DriverIO:HidWriteThreadFunc could not create hLock mutex"), 2);
+
+    const uint8_t report[] = {0x06, 0x43};
+    QueueReport6(report, 2);
+    QueueReport6(report, 2);
+    EXPECT_EQ(trace.Count("!BUG! - DriverIO:AddToReportQueue wait for hLock timed out"), 1);
+    StopDriverIO();
+    EXPECT_EQ(device.outputs.Size(), 0u);
+    EXPECT_FALSE(trace.Contains("thread timed out"));
 }
 
 }  // namespace

@@ -124,13 +124,19 @@ TEST_F(FindHIDDeviceTest, EachFailingStepIsTracedAndTheSearchGoesOn) {
 TEST_F(FindHIDDeviceTest, ControllerRefusingAccessIsWarnedOnceNamingNodeAndRule) {
     platform::hid::PlugDecoys(bus);  // a keyboard that refuses access too
     auto controller = virtualBus.PlugController("locked");
-    for (size_t collection = 0; collection < controller->Collections().size(); ++collection) {
-        controller->FailStep(collection, InterfaceStep::Open, OpenStatus::AccessDenied);
+    auto second = virtualBus.PlugController("locked too");
+    for (const auto& refusing : {controller, second}) {
+        for (size_t collection = 0; collection < refusing->Collections().size(); ++collection) {
+            refusing->FailStep(collection, InterfaceStep::Open, OpenStatus::AccessDenied);
+        }
     }
     for (int search = 0; search < 3; ++search) {
         EXPECT_EQ(Find(kChannel6Usage), nullptr);
         EXPECT_EQ(Find(kChannel0Usage), nullptr);
     }
+    // Every refusing node, each once though it has four collections.
+    EXPECT_EQ(ControllerDeniedNodes(),
+              (std::vector<std::string>{"virtual:locked", "virtual:locked too"}));
     ASSERT_EQ(trace.Lines().size(), 1u) << "once, and nothing for the keyboard";
     const std::string line = trace.Lines()[0];
     EXPECT_EQ(
@@ -145,6 +151,7 @@ TEST_F(FindHIDDeviceTest, ControllerRefusingAccessIsWarnedOnceNamingNodeAndRule)
     EXPECT_NE(handle, nullptr) << "found once access is given";
     CloseHIDDevice(handle);
     EXPECT_EQ(trace.Lines().size(), 1u);
+    EXPECT_TRUE(ControllerDeniedNodes().empty()) << "a search that found its collection";
 }
 
 TEST_F(FindHIDDeviceTest, EnumerationFailuresEndTheSearch) {

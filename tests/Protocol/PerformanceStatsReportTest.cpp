@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "tests/support/CommaLocale.h"
 #include "tests/support/VirtualBusFixture.h"
 
 namespace {
@@ -55,6 +56,20 @@ TEST(PerformanceStatsReport, ThreadSharesUseUnsignedDifferences) {
     EXPECT_EQ(text.rfind("GetPerfStats Thread cpu usage:\n", 0), 0u);
     EXPECT_NE(text.find("  DeviceAccess 100.000000%\n"), std::string::npos) << text;
     EXPECT_NE(text.find("  TimerWorker 0.000000%\n"), std::string::npos);
+}
+
+TEST(PerformanceStatsReport, SharesKeepTheirDecimalPointUnderACommaLocale) {
+    const t860test::CommaLocale german;
+    ASSERT_TRUE(german.Active())
+        << "a German locale is installed by the package list (locales-all)";
+    ThreadTimesBuffer start;
+    ThreadTimesBuffer stop;
+    SetTimes(start, 0, 0, 0);
+    SetTimes(stop, 125, 1000, 1);
+    EXPECT_EQ(FormatThreadShares(start, stop),
+              "GetPerfStats Thread cpu usage:\n  DeviceAccess 12.500000%\n"
+              "  ConsumerWorker 0.100000%\n  ReaderWorker 0.100000%\n  HWWriter 0.100000%\n"
+              "  HWReader 0.100000%\n  TimerWorker 0.100000%\n");
 }
 
 TEST(PerformanceStatsReport, MemoryTextShowsSixOfTheNineValues) {

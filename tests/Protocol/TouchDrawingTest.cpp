@@ -3,12 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "Protocol/PacketLog.h"
+#include "tests/support/CommaLocale.h"
 #include "tests/support/ControllerReports.h"
 
 #include <array>
 #include <bit>
-#include <clocale>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -100,33 +99,8 @@ TEST(TouchDrawing, XPacketDrawsScaledCirclesLinesAndTexts) {
     EXPECT_EQ(canvas.calls[0], "line 1000,500-0,500");
 }
 
-// A German desktop's number format, as the toolkit takes it from the desktop
-// at start, for the length of one test.
-class CommaLocale {
-public:
-    CommaLocale() : previous_(std::setlocale(LC_NUMERIC, nullptr)) {
-        // The same locale under the names of the C libraries we build with.
-        for (const char* name : {"de_DE.UTF-8", "German_Germany.1252", "German", "de-DE"}) {
-            if (std::setlocale(LC_NUMERIC, name) != nullptr) {
-                active_ = true;
-                break;
-            }
-        }
-    }
-    ~CommaLocale() { std::setlocale(LC_NUMERIC, previous_.c_str()); }
-    bool Active() const {
-        char text[16];
-        std::snprintf(text, sizeof text, "%f", 1.5);
-        return active_ && std::strchr(text, ',') != nullptr;
-    }
-
-private:
-    std::string previous_;
-    bool active_ = false;
-};
-
 TEST(TouchDrawing, NumbersKeepTheirDecimalPointUnderACommaLocale) {
-    const CommaLocale german;
+    const t860test::CommaLocale german;
     ASSERT_TRUE(german.Active())
         << "a German locale is installed by the package list (locales-all)";
     TouchMemory memory;

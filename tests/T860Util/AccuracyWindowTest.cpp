@@ -23,6 +23,7 @@
 #include "T860Util/Dispatch.h"
 #include "tests/T860Util/AccuracyFixture.h"
 #include "tests/support/ExpectMatrix.h"
+#include "tests/support/TraceCapture.h"
 #include "tests/support/WaitUntil.h"
 
 namespace {
@@ -290,6 +291,26 @@ TEST_F(AccuracyWindow, TighterLimitsFailTargetsAndClosingRestoresTheControllersR
     ASSERT_TRUE(WaitUntil([this] { return controller_->ReportMode() == 0x0105; }));
     const Report65 restore = recorder_->Sent(6).back();
     EXPECT_EQ(Hex(restore, 6), "06 43 03 36 01 05");
+}
+
+TEST_F(AccuracyWindow, ALastResultThatCannotBeKeptIsTracedAndShown) {
+    // A folder where the last result's file goes: the rename over it fails.
+    const std::filesystem::path last = home_.DataFolder() / "LastAccuracy.json";
+    std::filesystem::create_directories(last);
+    ASSERT_NO_FATAL_FAILURE(Open());
+    TraceCapture trace;
+    ASSERT_NO_FATAL_FAILURE(
+        Play(Technician(AllTargets()), [](QPointF, QSizeF) { return std::nullopt; }));
+    EXPECT_EQ(trace.Count("LastAccuracy.json not kept: cannot write " + last.string()), 1);
+    EXPECT_TRUE(accuracy_->Results->lbKeepFailure->isVisibleTo(accuracy_->Results));
+    EXPECT_TRUE(accuracy_->Results->lbKeepFailure->text().contains(
+        QString::fromStdString("cannot write " + last.string())));
+
+    // Once it can be written again, the next result is kept and the note goes.
+    std::filesystem::remove(last);
+    accuracy_->Results->edOffsetLimit->setValue(1.0);
+    EXPECT_TRUE(std::filesystem::is_regular_file(last));
+    EXPECT_FALSE(accuracy_->Results->lbKeepFailure->isVisibleTo(accuracy_->Results));
 }
 
 TEST_F(AccuracyWindow, BackspaceStepsBackDuringTheRunAndAltF4Leaves) {

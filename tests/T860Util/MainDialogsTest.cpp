@@ -224,13 +224,37 @@ TEST_F(MainDialogs, PerformanceTestRunsBetweenTwoPressesAndSurvivesAFailedStop) 
     EXPECT_EQ(stats.btnPerfTest->text(), "Stop Performance Test") << "still running";
 
     controller_->Plug();
-    stats.hide();
+    stats.close();
     stats.show();  // reopened: a new handle, the running test goes on
     stats.btnPerfTestClick();
     EXPECT_EQ(stats.btnPerfTest->text(), "Start Performance Test");
     EXPECT_TRUE(stats.Label1->text().startsWith("GetPerfStats Thread cpu usage:\n  DeviceAccess "));
-    stats.hide();
+    stats.close();
     EXPECT_EQ(bus_.OpenHandleCount(controller_->Device(), 2), 0) << "closing releases the handle";
+}
+
+TEST_F(MainDialogs, PerformanceStatisticsOutliveAMinimiseAndGoWithTheClose) {
+    TfrmPerformanceStats stats(main_.get());
+    stats.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&stats));
+    stats.btnMemoryStatsClick();
+    const QString shown = stats.Label1->text();
+    ASSERT_TRUE(shown.startsWith("GetPerfStats Memory usage:"));
+
+    // What a window manager does on minimise and restore.
+    stats.setWindowState(Qt::WindowMinimized);
+    stats.setWindowState(Qt::WindowNoState);
+    EXPECT_EQ(stats.Label1->text(), shown);
+    EXPECT_EQ(bus_.OpenHandleCount(controller_->Device(), 2), 1);
+    stats.btnMemoryStatsClick();
+    EXPECT_TRUE(ui_.messages.empty()) << "the device is still open after the restore";
+
+    stats.reject();  // Esc
+    EXPECT_EQ(bus_.OpenHandleCount(controller_->Device(), 2), 0);
+    stats.show();
+    EXPECT_TRUE(stats.Label1->text().isEmpty()) << "emptied when opened again";
+    stats.close();
+    EXPECT_EQ(bus_.OpenHandleCount(controller_->Device(), 2), 0);
 }
 
 }  // namespace

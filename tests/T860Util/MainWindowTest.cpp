@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QPointingDevice>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <chrono>
@@ -237,6 +238,33 @@ TEST_F(MainWindow, TwoFingersOnATouchscreenPanOrZoomThroughTheirGestures) {
     EXPECT_EQ(trace.Lines().size(), 1u) << "no second zoom";
     EXPECT_EQ(main_->size(), full);
     (void)middle;
+}
+
+TEST_F(MainWindow, OneFingerDraggedOnATouchscreenPansAndATapDoesNot) {
+    main_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main_.get()));
+    const std::unique_ptr<QPointingDevice> touchscreen(
+        QTest::createTouchDevice(QInputDevice::DeviceType::TouchScreen));
+    recorder_->Clear();
+    // The gestures are delivered while the touch events are.
+    const QSignalSpy calibrateClicks(main_->btnCalibrate, &QPushButton::clicked);
+    QPoint finger(150, main_->lbInfo->y() + 5);  // below the buttons
+
+    // Held still (within the pan distance): a touch, not a pan.
+    QTest::touchEvent(main_.get(), touchscreen.get()).press(0, finger);
+    QTest::touchEvent(main_.get(), touchscreen.get()).move(0, finger + QPoint(5, 5));
+    QTest::touchEvent(main_.get(), touchscreen.get()).release(0, finger + QPoint(5, 5));
+    EXPECT_EQ(calibrateClicks.count(), 0);
+
+    QTest::touchEvent(main_.get(), touchscreen.get()).press(0, finger);
+    for (int step = 0; step < 3; ++step) {
+        finger += QPoint(0, -15);
+        QTest::touchEvent(main_.get(), touchscreen.get()).move(0, finger);
+    }
+    QTest::touchEvent(main_.get(), touchscreen.get()).release(0, finger);
+    EXPECT_EQ(calibrateClicks.count(), 1);
+    ASSERT_TRUE(t860test::WaitUntil([] { return DeviceStatus.Calibrating.load(); }));
+    EXPECT_EQ(Hex(recorder_->Sent(6).at(0), 5), "06 43 02 21 01");
 }
 
 TEST_F(MainWindow, CtrlShiftPAndSOpenTheirWindowsWhicheverControlHasTheFocus) {

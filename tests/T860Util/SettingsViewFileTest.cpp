@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QTreeWidget>
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -117,4 +118,28 @@ TEST_F(SettingsViewFile, AMalformedFileIsRefusedAndNothingIsSent) {
     EXPECT_THAT(ui_.messages[0].Text.toStdString(), HasSubstr("Nothing was written."));
     ASSERT_TRUE(AllQueuedReportsSent());
     EXPECT_EQ(controller_->OutputReportCount(6) + controller_->OutputReportCount(0), sent);
+}
+
+TEST_F(SettingsViewFile, SaveReplacesTheFileWholeAndAFailedSaveKeepsTheOldOne) {
+    const std::filesystem::path path = home_.Root() / "kept.json";
+    const std::filesystem::path reader = home_.Root() / "reader.json";
+    std::ofstream(path) << "old";
+    // A second name for the old file, as a reader holding it open sees it:
+    // the save puts a new file in place and leaves the old one whole.
+    std::filesystem::create_hard_link(path, reader);
+    ui_.saveAnswers.push_back(QString::fromStdString(path.string()));
+    view_->actSaveSettings->trigger();
+    EXPECT_TRUE(ui_.messages.empty());
+    EXPECT_THAT(ReadAll(path.string()), HasSubstr("\"channel6\""));
+    EXPECT_EQ(ReadAll(reader.string()), "old");
+
+    // The temporary file cannot be made: the save fails and says so.
+    std::filesystem::create_directory(path.string() + ".tmp");
+    const std::string saved = ReadAll(path.string());
+    ui_.saveAnswers.push_back(QString::fromStdString(path.string()));
+    view_->actSaveSettings->trigger();
+    ASSERT_EQ(ui_.messages.size(), 1u);
+    EXPECT_EQ(ui_.messages[0].Caption, "Save Settings");
+    EXPECT_EQ(ui_.messages[0].Text.toStdString(), "Could not write " + path.string() + ".");
+    EXPECT_EQ(ReadAll(path.string()), saved);
 }

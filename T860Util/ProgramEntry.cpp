@@ -138,6 +138,68 @@ void ScheduleScreenshot(TfrmMain& window, const QString& file) {
     poll->start(100);
 }
 
+// Only the main window's closing ends the program.
+void OnlyTheMainWindowQuits(std::initializer_list<QWidget*> others) {
+    for (QWidget* other : others) {
+        other->setAttribute(Qt::WA_QuitOnClose, false);
+    }
+}
+
+// Makes every window, runs the message loop until the main window closes,
+// and ends device access before the windows go.
+void RunWindows(const CommandLineEffects& effects, Simulation* simulation) {
+    // Creation order matters: the main window starts device access, and no
+    // channel 6 report is dispatched before its connection handler ran in
+    // the message loop, by when every window exists.
+    TfrmMain mainWindow;
+    TfrmXTest xtest;
+    frmXTest = &xtest;
+    TFrmReportMode reportMode(&mainWindow);
+    frmReportMode = &reportMode;
+    TFrmFeatureReportInputMode featureReportInputMode(&mainWindow);
+    frmFeatureReportInputMode = &featureReportInputMode;
+    TfrmSettingsView settingsView;
+    TfrmPerformanceStats performanceStats(&mainWindow);
+    frmPerformanceStats = &performanceStats;
+    TfrmCalibrate calibrate;
+    frmCalibrate = &calibrate;
+    TfrmFloopCount floopCount;
+    frmFloopCount = &floopCount;
+    TfrmScope scope(&mainWindow);
+    frmScope = &scope;
+    TfrmOffscreenMode offscreenMode(&mainWindow);
+    frmOffscreenMode = &offscreenMode;
+    TfrmAccuracy accuracy(&mainWindow);
+    frmAccuracy = &accuracy;
+    if (simulation != nullptr) {
+        simulation->PlayTechnicianOnEachRun(accuracy);
+        simulation->PlayTechnicianOnCoverage(*accuracy.Coverage);
+    }
+    OnlyTheMainWindowQuits({&xtest, &reportMode, &featureReportInputMode, &settingsView,
+                            &performanceStats, &calibrate, &floopCount, &scope, &offscreenMode,
+                            &accuracy});
+    if (effects.showMainForm) {
+        mainWindow.show();
+    }
+    if (!effects.screenshotFile.empty()) {
+        ScheduleScreenshot(mainWindow, QString::fromLocal8Bit(effects.screenshotFile.c_str()));
+    }
+    QApplication::exec();
+    // Device access ends before the windows its threads reach go away
+    // (already done when the main window was closed); each window forgets
+    // its global pointer as it goes.
+    mainWindow.FormClose();
+}
+
+// The identity under which the last run found a controller.
+void UseSavedIdentity() {
+    uint16_t vendor;
+    uint16_t product;
+    if (ReadDeviceIdentity(vendor, product)) {
+        SetDeviceIdentity(vendor, product);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -146,71 +208,17 @@ int main(int argc, char** argv) {
         std::printf("t860util %s\n", ProgramVersion());
         return 0;
     }
-    uint16_t vendor;
-    uint16_t product;
-    if (ReadDeviceIdentity(vendor, product)) {
-        SetDeviceIdentity(vendor, product);
-    }
+    UseSavedIdentity();
     const CommandLineEffects effects = ParseCommandLine(argc, argv);
 
     TApplication app(argc, argv);
+    // Outlives the engine's last threads, which may still reach its bus.
     std::unique_ptr<Simulation> simulation;
     try {
         if (effects.simulate) {
             simulation = std::make_unique<Simulation>();
         }
-        // Creation order matters: the main window starts device access, and
-        // no channel 6 report is dispatched before its connection handler ran
-        // in the message loop, by when every window exists.
-        TfrmMain mainWindow;
-        TfrmXTest xtest;
-        frmXTest = &xtest;
-        TFrmReportMode reportMode(&mainWindow);
-        frmReportMode = &reportMode;
-        TFrmFeatureReportInputMode featureReportInputMode(&mainWindow);
-        frmFeatureReportInputMode = &featureReportInputMode;
-        TfrmSettingsView settingsView;
-        TfrmPerformanceStats performanceStats(&mainWindow);
-        frmPerformanceStats = &performanceStats;
-        TfrmCalibrate calibrate;
-        frmCalibrate = &calibrate;
-        TfrmFloopCount floopCount;
-        frmFloopCount = &floopCount;
-        TfrmScope scope(&mainWindow);
-        frmScope = &scope;
-        TfrmOffscreenMode offscreenMode(&mainWindow);
-        frmOffscreenMode = &offscreenMode;
-        TfrmAccuracy accuracy(&mainWindow);
-        frmAccuracy = &accuracy;
-        if (simulation) {
-            simulation->PlayTechnicianOnEachRun(accuracy);
-            simulation->PlayTechnicianOnCoverage(*accuracy.Coverage);
-        }
-        // Only the main window's closing ends the program.
-        for (QWidget* other : std::initializer_list<QWidget*>{
-                 &xtest, &reportMode, &featureReportInputMode, &settingsView, &performanceStats,
-                 &calibrate, &floopCount, &scope, &offscreenMode, &accuracy}) {
-            other->setAttribute(Qt::WA_QuitOnClose, false);
-        }
-        if (effects.showMainForm) {
-            mainWindow.show();
-        }
-        if (!effects.screenshotFile.empty()) {
-            ScheduleScreenshot(mainWindow, QString::fromLocal8Bit(effects.screenshotFile.c_str()));
-        }
-        app.exec();
-        // Device access ends before the windows its threads reach go away
-        // (already done when the main window was closed).
-        mainWindow.FormClose();
-        frmAccuracy = nullptr;
-        frmOffscreenMode = nullptr;
-        frmScope = nullptr;
-        frmFloopCount = nullptr;
-        frmCalibrate = nullptr;
-        frmPerformanceStats = nullptr;
-        frmFeatureReportInputMode = nullptr;
-        frmReportMode = nullptr;
-        frmXTest = nullptr;
+        RunWindows(effects, simulation.get());
     } catch (const std::exception& error) {
         ShowExceptionMessage(error.what());
     } catch (...) {
