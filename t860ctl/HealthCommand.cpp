@@ -11,6 +11,7 @@
 #include "Checks/BaselineAccuracy.h"
 #include "Checks/HealthCheck.h"
 #include "Formats/WholeFile.h"
+#include "Protocol/ModeExchange.h"
 #include "Protocol/Protocolutils.h"
 #include "t860ctl/CtlRun.h"
 
@@ -22,7 +23,6 @@ constexpr uint32_t kMaxQuietSeconds = 600;
 
 constexpr uint8_t kXPacketsReportMode = 2;
 constexpr uint8_t kReportModeByteReply = 0x32;
-constexpr uint8_t kReportModeReply = 0x36;
 
 struct HealthOptions {
     std::optional<std::string> baselinePath;
@@ -130,7 +130,8 @@ GhostTouchCounter WatchQuietWindow(CtlRun& run, uint32_t seconds) {
     if (switched) {
         device.WatchTouches(seconds, ghosts);
     }
-    if (!device.Exchange(kReportModeReply, [&] { return SetReportMode(saved); })) {
+    if (!device.Exchange(ModeReplyCode(ControllerMode::Report),
+                         [&] { return SetReportMode(saved); })) {
         run.NoAnswer("the report mode request that restores " + HexText(saved, 4));
     }
     if (!switched) {
