@@ -11,8 +11,8 @@
 #include <QTimer>
 #include <QTouchEvent>
 #include <cmath>
-#include <cstdlib>
 
+#include "Checks/MappingAdvice.h"
 #include "DriverInterface/DriverIO.h"
 #include "Protocol/DeviceStatus.h"
 #include "Protocol/Protocolutils.h"
@@ -295,16 +295,15 @@ AccuracyResult TfrmAccuracy::BuildResult() const {
         }
     }
     const DesktopLayout layout = CurrentDesktopLayout();
-    const SessionKind session = SessionKindOf(
-        std::getenv("XDG_SESSION_TYPE"), std::getenv("WAYLAND_DISPLAY"), std::getenv("DISPLAY"));
+    const DesktopSession session = DesktopSessionOf(SessionEnvironment::OfThisProcess());
     uint16_t vendor;
     uint16_t product;
     GetDeviceIdentity(vendor, product);
     TouchscreenDevice device{InputDeviceName(vendor, product), vendor, product};
     if (device.Name.empty()) {
-        device.Name = "TOUCHSCREEN NAME FROM xinput list";
+        device.Name = "TOUCHSCREEN NAME";
     }
-    result.Mapping = JudgeMapping(result.Samples, layout, session);
+    result.Mapping = JudgeMapping(result.Samples, layout, session.Kind);
     result.MappingText = MappingSummaryText(result.Mapping, layout);
     result.Advice = MappingAdvice(result.Mapping, layout, session, device);
     return result;
