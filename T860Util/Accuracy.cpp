@@ -95,6 +95,7 @@ TfrmAccuracy::TfrmAccuracy(QWidget* mainWindow)
     preview->Attach();
     // After the controls: it takes Alt+F4 from each of them.
     fullScreen_ = new FullScreenKeeper(this);
+    fullScreen_->ShowsKeyboardHintOn(lbHint);
     ApplyAccuracyCommandLine();
 }
 
