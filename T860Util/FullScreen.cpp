@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <limits>
 
+#include "Checks/DesktopSession.h"
 #include "T860Util/Main.h"
 
 namespace {
@@ -52,8 +53,11 @@ QScreen* ScreenNear(const QPoint& point) {
 
 std::optional<QPoint> PointerOnDesktop() {
     // A Wayland client learns the pointer's place on its own surfaces only,
-    // never on the desktop; what Qt reports there is not where the pointer is.
-    if (QGuiApplication::platformName().startsWith("wayland")) {
+    // never on the desktop; under Xwayland the X server knows it only while
+    // the pointer is over one of its windows. Either way what Qt reports is
+    // not where the pointer is.
+    if (QGuiApplication::platformName().startsWith("wayland") ||
+        SessionKindOf(SessionEnvironment::OfThisProcess()) == SessionKind::Wayland) {
         return std::nullopt;
     }
     return QCursor::pos();

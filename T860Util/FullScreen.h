@@ -22,7 +22,8 @@ class QWidget;
 // there is no screen at all.
 QScreen* ScreenNear(const QPoint& point);
 // Where the mouse pointer is on the desktop, where the platform tells an
-// application (X11, Windows); none where it does not (Wayland).
+// application (X11, Windows); none in a Wayland session, natively or under
+// Xwayland.
 std::optional<QPoint> PointerOnDesktop();
 // The screen a full-screen window opens on, so that it appears in front of
 // the technician: the one under the pointer (on a touchscreen, where the

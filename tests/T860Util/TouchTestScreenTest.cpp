@@ -13,6 +13,10 @@
 #include <QScreen>
 #include <QTest>
 #include <bit>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "Protocol/DeviceStatus.h"
 #include "T860Util/Dispatch.h"
@@ -141,6 +145,29 @@ TEST_F(TouchTestScreen, WithoutAPointerPositionTheScreenOfTheMainWindowThenThePr
     EXPECT_EQ(FullScreenScreen(screens[0]->geometry().center(), main_.get()), screens[0])
         << "the pointer, where known, comes first";
     main_->hide();
+}
+
+TEST_F(TouchTestScreen, InAWaylandSessionThePointerIsNotTakenEvenFromXwayland) {
+    struct Variable {
+        const char* name;
+        std::optional<std::string> before;
+    };
+    std::vector<Variable> saved;
+    for (const char* name : {"XDG_SESSION_TYPE", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(name);
+        saved.push_back({name, value ? std::optional<std::string>(value) : std::nullopt});
+    }
+    unsetenv("XDG_SESSION_TYPE");
+    setenv("WAYLAND_DISPLAY", "wayland-0", 1);
+    const bool pointerInWayland = PointerOnDesktop().has_value();
+    setenv("XDG_SESSION_TYPE", "x11", 1);
+    const bool pointerInX11 = PointerOnDesktop().has_value();
+    for (const Variable& variable : saved) {
+        variable.before ? setenv(variable.name, variable.before->c_str(), 1)
+                        : unsetenv(variable.name);
+    }
+    EXPECT_FALSE(pointerInWayland);
+    EXPECT_TRUE(pointerInX11);
 }
 
 TEST_F(TouchTestScreen, ShownWithoutTheKeyboardTheHintSaysHowToGiveIt) {
