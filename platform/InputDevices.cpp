@@ -24,6 +24,20 @@ bool HexIdIs(const std::filesystem::path& path, uint16_t id) {
     }
 }
 
+// A touchscreen is a direct input device: its positions are on the screen.
+// The properties are a hexadecimal bit mask; INPUT_PROP_DIRECT is bit 1.
+bool IsDirect(const std::filesystem::path& input) {
+    const std::string text = FirstLine(input / "properties");
+    if (text.empty()) {
+        return false;
+    }
+    const char lowest = text.back();
+    const int bits = lowest >= '0' && lowest <= '9'   ? lowest - '0'
+                     : lowest >= 'a' && lowest <= 'f' ? lowest - 'a' + 10
+                                                      : 0;
+    return (bits & 0x2) != 0;
+}
+
 }  // namespace
 
 std::string InputDeviceName(uint16_t vendor, uint16_t product, const std::string& sysfsRoot) {
@@ -32,6 +46,9 @@ std::string InputDeviceName(uint16_t vendor, uint16_t product, const std::string
     if (error) {
         return {};
     }
+    // A controller can give the system several input devices (a mouse and a
+    // touchscreen form); the touchscreen is the one the desktop maps.
+    std::string found;
     for (const auto& entry : entries) {
         // input<N> holds id/ and name; event<N> and the like repeat it.
         const std::string leaf = entry.path().filename().string();
@@ -41,10 +58,13 @@ std::string InputDeviceName(uint16_t vendor, uint16_t product, const std::string
         if (HexIdIs(entry.path() / "id" / "vendor", vendor) &&
             HexIdIs(entry.path() / "id" / "product", product)) {
             const std::string name = FirstLine(entry.path() / "name");
-            if (!name.empty()) {
-                return name;
+            if (!name.empty() && (found.empty() || IsDirect(entry.path()))) {
+                found = name;
+                if (IsDirect(entry.path())) {
+                    break;
+                }
             }
         }
     }
-    return {};
+    return found;
 }

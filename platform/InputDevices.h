@@ -5,7 +5,8 @@
 #include <cstdint>
 #include <string>
 
-// Empty when the system has no input device with these ids, or none can be
-// read. sysfsRoot: where the input class lives; tests point it elsewhere.
+// Of several with these ids, a touchscreen's. Empty when the system has no
+// input device with these ids, or none can be read. sysfsRoot: where the input class lives; tests
+// point it elsewhere.
 std::string InputDeviceName(uint16_t vendor, uint16_t product,
                             const std::string& sysfsRoot = "/sys/class/input");
