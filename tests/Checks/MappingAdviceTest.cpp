@@ -197,6 +197,12 @@ TEST(MappingAdvice, SwayGetsSwaymsgWithItsOwnIdentifierAndTheLinesForItsConfigur
               "    map_to_output DP-1\n"
               "    calibration_matrix 0 -1 1 1 0 0\n"
               "}\n");
+    // Each byte of a character beyond ASCII is unprintable to sway.
+    EXPECT_THAT(MappingAdvice(WholeOfTwoScreens(), TwoScreens(), kSway,
+                              {"\xC3\x89"
+                               "cran tactile",
+                               0x2F7A, 0x0006}),
+                HasSubstr("swaymsg 'input 12154:6:__cran_tactile map_to_output DP-1'\n"));
     EXPECT_THAT(MappingAdvice(Turned(Orientation::Rotated180), OneScreen(), kSway, kDevice),
                 AllOf(HasSubstr("swaymsg 'input 12154:6:Brightfold_BFT860 calibration_matrix -1 0 "
                                 "1 0 -1 1'\n"),
