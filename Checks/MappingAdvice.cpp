@@ -41,15 +41,26 @@ bool NeedsAdvice(const MappingVerdict& verdict) {
            (verdict.Cause == MappingCause::Unrecognised && verdict.Calibration);
 }
 
-MappingFix FixFor(const MappingVerdict& verdict, const DesktopLayout& layout) {
+// A matrix set on the device takes the place of the one udev gave it, which
+// the test saw at work: the correction goes first, then that matrix.
+std::optional<AffineMap> InPlaceOfUdevs(const std::optional<AffineMap>& correction,
+                                        const TouchscreenDevice& device) {
+    if (!correction || !device.UdevMatrix) {
+        return correction;
+    }
+    return correction->Then(*device.UdevMatrix);
+}
+
+MappingFix FixFor(const MappingVerdict& verdict, const DesktopLayout& layout,
+                  const TouchscreenDevice& device) {
     MappingFix fix;
     fix.Output = ScreenName(layout, layout.TestScreen);
     fix.MapToOutput = MapsToAnotherArea(verdict.Cause);
     // Once the device maps to the right output, only the turn is left.
     if (fix.MapToOutput && verdict.Turn != Orientation::Normal) {
-        fix.AfterMapping = OrientationMap(verdict.Turn).Inverse();
+        fix.AfterMapping = InPlaceOfUdevs(OrientationMap(verdict.Turn).Inverse(), device);
     }
-    fix.AsMapped = verdict.Calibration;
+    fix.AsMapped = InPlaceOfUdevs(verdict.Calibration, device);
     return fix;
 }
 
@@ -78,7 +89,7 @@ std::string MappingAdvice(const MappingVerdict& verdict, const DesktopLayout& la
     if (!NeedsAdvice(verdict)) {
         return {};
     }
-    const MappingFix fix = FixFor(verdict, layout);
+    const MappingFix fix = FixFor(verdict, layout, device);
     if (session.Kind == SessionKind::X11) {
         return X11Advice(fix, device);
     }

@@ -6,6 +6,7 @@
 // system.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "Checks/DesktopMapping.h"
@@ -16,10 +17,14 @@ struct TouchscreenDevice {
     std::string Name;  // the input device's name, as the kernel's input layer gives it
     uint16_t Vendor = 0;
     uint16_t Product = 0;
+    // The calibration matrix the system's udev gives it, which the desktop
+    // applies already; none is the identity.
+    std::optional<AffineMap> UdevMatrix;
 };
 
 // What to run or write to correct the mapping; empty when nothing needs
-// correcting.
+// correcting. Every matrix it gives replaces the device's udev matrix, and so
+// includes it.
 std::string MappingAdvice(const MappingVerdict& verdict, const DesktopLayout& layout,
                           const DesktopSession& session, const TouchscreenDevice& device);
 // One line of explanation for the verdict.

@@ -300,7 +300,10 @@ AccuracyResult TfrmAccuracy::BuildResult() const {
     uint16_t vendor;
     uint16_t product;
     GetDeviceIdentity(vendor, product);
-    TouchscreenDevice device{InputDeviceName(vendor, product), vendor, product};
+    TouchscreenDevice device{InputDeviceName(vendor, product), vendor, product, std::nullopt};
+    if (const auto udev = InputDeviceUdevMatrix(vendor, product)) {
+        device.UdevMatrix = AffineMap{*udev};
+    }
     if (device.Name.empty()) {
         device.Name = "TOUCHSCREEN NAME";
     }

@@ -24,7 +24,7 @@ void ExpectMatrix(const std::optional<AffineMap>& matrix, std::vector<double> ex
     }
 }
 
-const TouchscreenDevice kDevice{"Brightfold BFT860", 0x2F7A, 0x0006};
+const TouchscreenDevice kDevice{"Brightfold BFT860", 0x2F7A, 0x0006, std::nullopt};
 const DesktopSession kX11{SessionKind::X11};
 const DesktopSession kWayland{SessionKind::Wayland};
 

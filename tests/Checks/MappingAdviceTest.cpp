@@ -22,9 +22,18 @@ using namespace mapping_samples;
 
 namespace {
 
-const TouchscreenDevice kDevice{"Brightfold BFT860", 0x2F7A, 0x0006};
+// The controller's touchscreen under another name.
+TouchscreenDevice Named(const std::string& name) {
+    TouchscreenDevice device;
+    device.Name = name;
+    device.Vendor = 0x2F7A;
+    device.Product = 0x0006;
+    return device;
+}
+
+const TouchscreenDevice kDevice = Named("Brightfold BFT860");
 // Everything a shell or a desktop's parser could take for its own.
-const TouchscreenDevice kHostile{"Touch \"$(rm -rf ~)\" it's `id` ; done!", 0x2F7A, 0x0006};
+const TouchscreenDevice kHostile = Named("Touch \"$(rm -rf ~)\" it's `id` ; done!");
 
 const DesktopSession kX11{SessionKind::X11};
 const DesktopSession kSway{SessionKind::Wayland, Compositor::Sway};
@@ -189,7 +198,7 @@ TEST(MappingAdvice, SwayGetsSwaymsgWithItsOwnIdentifierAndTheLinesForItsConfigur
               "    map_to_output DP-1\n"
               "}\n");
     EXPECT_EQ(MappingAdvice(WholeOfTwoScreens(Orientation::Rotated270), TwoScreens(), kSway,
-                            {" Brightfold\tBFT860 ", 0x2F7A, 0x0006}),
+                            Named(" Brightfold\tBFT860 ")),
               "swaymsg 'input 12154:6:Brightfold_BFT860 map_to_output DP-1'\n"
               "swaymsg 'input 12154:6:Brightfold_BFT860 calibration_matrix 0 -1 1 1 0 0'\n"
               "To keep it, in ~/.config/sway/config (then swaymsg reload):\n"
@@ -199,9 +208,8 @@ TEST(MappingAdvice, SwayGetsSwaymsgWithItsOwnIdentifierAndTheLinesForItsConfigur
               "}\n");
     // Each byte of a character beyond ASCII is unprintable to sway.
     EXPECT_THAT(MappingAdvice(WholeOfTwoScreens(), TwoScreens(), kSway,
-                              {"\xC3\x89"
-                               "cran tactile",
-                               0x2F7A, 0x0006}),
+                              Named("\xC3\x89"
+                                    "cran tactile")),
                 HasSubstr("swaymsg 'input 12154:6:__cran_tactile map_to_output DP-1'\n"));
     EXPECT_THAT(MappingAdvice(Turned(Orientation::Rotated180), OneScreen(), kSway, kDevice),
                 AllOf(HasSubstr("swaymsg 'input 12154:6:Brightfold_BFT860 calibration_matrix -1 0 "
@@ -212,8 +220,7 @@ TEST(MappingAdvice, SwayGetsSwaymsgWithItsOwnIdentifierAndTheLinesForItsConfigur
 TEST(MappingAdvice, SwayQuotesANameItWouldSplitAndFallsBackToEveryTouchscreen) {
     const auto swayCommands = [](const std::string& name) {
         return ArgumentsAsPasted(
-            MappingAdvice(WholeOfTwoScreens(), TwoScreens(), kSway, {name, 0x2F7A, 0x0006}),
-            "swaymsg");
+            MappingAdvice(WholeOfTwoScreens(), TwoScreens(), kSway, Named(name)), "swaymsg");
     };
     EXPECT_THAT(swayCommands("Touch; exit, now!"),
                 ElementsAre("input \"12154:6:Touch;_exit,_now!\" map_to_output DP-1|"));
@@ -245,7 +252,7 @@ TEST(MappingAdvice, KdeGetsItsSettingsPageAndTheKcminputrcEntry) {
               "Or in ~/.config/kcminputrc, then log in again:\n"
               "[Libinput][12154][6][Brightfold BFT860]\n"
               "OutputName=DP-1\n");
-    EXPECT_THAT(MappingAdvice(OnTheClone(), WithClone(), kKde, {"Touch [USB]", 1, 2}),
+    EXPECT_THAT(MappingAdvice(OnTheClone(), WithClone(), kKde, Named("Touch [USB]")),
                 Not(HasSubstr("kcminputrc")));
 }
 
@@ -270,7 +277,7 @@ TEST(MappingAdvice, NamesArriveWholeWhenPastedIntoAnInteractiveBash) {
          {std::string("Brightfold BFT860"), kHostile.Name, std::string("it's"),
           std::string("wow!!"), std::string("a\\b*?[x]{y} > /tmp/z &")}) {
         const std::string advice = MappingAdvice(WholeOfTwoScreens(Orientation::Rotated90),
-                                                 TwoScreens(), kX11, {name, 0x2F7A, 0x0006});
+                                                 TwoScreens(), kX11, Named(name));
         EXPECT_THAT(
             ArgumentsAsPasted(advice, "xinput"),
             ElementsAre("map-to-output|" + name + "|DP-1|",
@@ -278,4 +285,17 @@ TEST(MappingAdvice, NamesArriveWholeWhenPastedIntoAnInteractiveBash) {
                         "set-prop|" + name + "|libinput Calibration Matrix|0|1|0|-0.5|0|1|0|0|1|"))
             << advice;
     }
+}
+
+TEST(MappingAdvice, AMatrixReplacesTheOneUdevGaveTheDeviceSoItIncludesIt) {
+    // The turn the test sees is udev's own matrix at work: the fix is to set
+    // the identity in its place, not to turn back on top of it.
+    TouchscreenDevice turned = kDevice;
+    turned.UdevMatrix = OrientationMap(Orientation::Rotated90);
+    const MappingVerdict verdict = Turned(Orientation::Rotated90);
+    EXPECT_THAT(MappingAdvice(verdict, OneScreen(), kSway, turned),
+                HasSubstr("swaymsg 'input 12154:6:Brightfold_BFT860 calibration_matrix 1 0 0 0 1 "
+                          "0'\n"));
+    EXPECT_THAT(MappingAdvice(verdict, OneScreen(), kGnome, turned),
+                HasSubstr("LIBINPUT_CALIBRATION_MATRIX}=\"1 0 0 0 1 0\""));
 }
