@@ -1,10 +1,12 @@
 #include "Simulator/BusTransport.h"
 
+#include "Simulator/DigitizerForms.h"
+
 BusTransport::BusTransport(platform::hid::VirtualBus& bus, const std::string& deviceName,
                            uint16_t vendorId, uint16_t productId)
     : bus_(bus),
-      device_(std::make_shared<platform::hid::VirtualDevice>(
-          deviceName, vendorId, productId, platform::hid::ControllerCollections())) {}
+      device_(std::make_shared<platform::hid::VirtualDevice>(deviceName, vendorId, productId,
+                                                             VirtualControllerCollections())) {}
 
 BusTransport::~BusTransport() {
     bus_.Unplug(device_);

@@ -1,8 +1,8 @@
 #pragma once
 // The wire the virtual controller sits on, seen from the device's side: the
 // in-process bus that "/simulate" uses, or the kernel through /dev/uhid. The
-// controller's collections are always those of ControllerCollections(), in
-// that order; a transport presents them the way its wire needs.
+// controller's collections are always those of VirtualControllerCollections(),
+// in that order; a transport presents them the way its wire needs.
 //
 // What the program sends reaches the controller through the handler given to
 // Attach, on the transport's own thread or the sender's. A transport never

@@ -94,11 +94,11 @@ void EncodePacket(const TouchFrame& frame, uint8_t* data, char kind, size_t reco
     }
 }
 
+}  // namespace
+
 uint16_t DeviceUnits16(float fraction) {
     return static_cast<uint16_t>(std::lround(OnScreen(fraction) * kDeviceUnits));
 }
-
-}  // namespace
 
 void EncodeXPacket(const TouchFrame& frame, uint8_t* data) {
     EncodePacket(frame, data, 'X', 13, [](const ScriptTouch& touch, uint8_t* record) {

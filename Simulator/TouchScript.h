@@ -18,9 +18,11 @@ struct ScriptTouch {
     uint16_t height;
 };
 
+constexpr size_t kMaxTouchesPerFrame = 2;
+
 // The touches of one frame, finger 0 (when present) first.
 struct TouchFrame {
-    ScriptTouch touches[2];
+    ScriptTouch touches[kMaxTouchesPerFrame];
     size_t count;
 };
 
@@ -47,3 +49,5 @@ void EncodeOffscreenPacket(const TouchFrame& frame, uint8_t* data);
 
 // Screen fraction to the device units of the X and Y packets.
 constexpr float kDeviceUnits = 32767.0f;
+// A touch beyond an edge is at that edge.
+uint16_t DeviceUnits16(float fraction);

@@ -13,7 +13,6 @@ using platform::hid::VirtualCollection;
 
 namespace {
 
-constexpr uint8_t kInputModeReportId = 2;
 constexpr char kFloopText[] = "F loop";
 
 size_t FindCollection(const std::vector<VirtualCollection>& collections, uint16_t usagePage,
@@ -45,7 +44,7 @@ VirtualController::VirtualController(std::unique_ptr<BusTransport> ownBus,
     : ownBus_(std::move(ownBus)),
       transport_(transport != nullptr ? *transport : *ownBus_),
       config_(config),
-      collections_(platform::hid::ControllerCollections()),
+      collections_(VirtualControllerCollections()),
       started_(Clock::now()),
       touchRate_(std::min<uint32_t>(config_.touchReportsPerSecond, 1000)),
       touchScript_(touchRate_),
@@ -61,6 +60,8 @@ VirtualController::VirtualController(std::unique_ptr<BusTransport> ownBus,
     statsCollection_ = FindCollection(collections_, 0xFFA0, 0x0002);
     stats_.collection = statsCollection_;
     channel6_.collection = FindCollection(collections_, 0xFFA0, 0x0006);
+    mouseCollection_ = FindCollection(collections_, kMouseUsagePage, kMouseUsage);
+    singleTouchCollection_ = FindCollection(collections_, kSingleTouchUsagePage, kSingleTouchUsage);
     transport_.Attach(this);
     worker_ = std::thread(&VirtualController::Run, this);
 }
@@ -88,6 +89,8 @@ void VirtualController::Plug() {
         streamOn_ = false;
         pendingCount_ = 0;
         touchFrame_ = 0;
+        heldForm_ = DigitizerForm::None;  // the system forgot the old device's contacts
+        heldContacts_ = {};
         nextTouch_ = now;
         nextFloop_ = now + std::chrono::milliseconds(config_.floopPeriodMs);
     }
@@ -114,6 +117,20 @@ size_t VirtualController::CollectionOf(int channel) const {
     }
     const ChannelRecord* record = RecordOf(channel);
     return record != nullptr ? record->collection : collections_.size();
+}
+
+size_t VirtualController::CollectionOf(DigitizerForm form) const {
+    switch (form) {
+        case DigitizerForm::Mouse:
+            return mouseCollection_;
+        case DigitizerForm::Digitizer:
+            return singleTouchCollection_;
+        case DigitizerForm::Multitouch:
+            return digitizerCollection_;
+        case DigitizerForm::None:
+            break;
+    }
+    return collections_.size();
 }
 
 VirtualController::ChannelRecord* VirtualController::RecordOf(int channel) {
@@ -190,6 +207,11 @@ uint8_t VirtualController::OffscreenMode() const {
 uint8_t VirtualController::InputMode() const {
     std::lock_guard<std::mutex> guard(lock_);
     return inputMode_;
+}
+
+DigitizerForm VirtualController::Form() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return SelectDigitizerForm(reportMode_, inputMode_);
 }
 
 bool VirtualController::StreamOn() const {
@@ -272,6 +294,9 @@ bool VirtualController::OnGetFeature(size_t collection, uint8_t* report, size_t 
         return false;
     }
     std::memset(&report[1], 0, length - 1);
+    if (length > kContactCountMaximumAt) {
+        report[kContactCountMaximumAt] = kMaxContacts;
+    }
     std::lock_guard<std::mutex> guard(lock_);
     report[1] = inputMode_;
     return true;
@@ -281,8 +306,13 @@ bool VirtualController::OnSetFeature(size_t collection, const uint8_t* report, s
     if (collection != digitizerCollection_ || length < 2 || report[0] != kInputModeReportId) {
         return false;
     }
-    std::lock_guard<std::mutex> guard(lock_);
-    inputMode_ = report[1];
+    {
+        // Only the input mode is written; the contact count maximum is the
+        // controller's own, whatever the writer sends with it.
+        std::lock_guard<std::mutex> guard(lock_);
+        inputMode_ = report[1];
+    }
+    wake_.notify_all();  // the touches may change form
     return true;
 }
 
@@ -322,8 +352,7 @@ VirtualController::Clock::time_point VirtualController::NextWakeLocked(
     if (calibrating_) {
         wake = std::min(wake, calibrationEnd_);
     }
-    if (touchRate_ > 0 &&
-        (reportMode_ & (kReportModeXPackets | kReportModeYPackets | kReportModeOffscreenPackets))) {
+    if (TouchesWantedLocked()) {
         wake = std::min(wake, nextTouch_);
     }
     if (config_.floopPeriodMs > 0) {
@@ -346,12 +375,22 @@ void VirtualController::EndCalibrationLocked(Clock::time_point now) {
     SendEventLocked(kCalibrationEndEvents[calibrationsEnded_++ % 3], false);
 }
 
-void VirtualController::SendTouchesLocked(Clock::time_point now) {
+bool VirtualController::TouchesWantedLocked() const {
     const uint16_t kinds =
         reportMode_ & (kReportModeXPackets | kReportModeYPackets | kReportModeOffscreenPackets);
-    if (kinds == 0 || touchRate_ == 0 || now < nextTouch_) {
+    return touchRate_ > 0 &&
+           (kinds != 0 || SelectDigitizerForm(reportMode_, inputMode_) != DigitizerForm::None);
+}
+
+void VirtualController::SendTouchesLocked(Clock::time_point now) {
+    if (heldForm_ != SelectDigitizerForm(reportMode_, inputMode_)) {
+        LiftHeldContactsLocked();
+    }
+    if (!TouchesWantedLocked() || now < nextTouch_) {
         return;
     }
+    const uint16_t kinds =
+        reportMode_ & (kReportModeXPackets | kReportModeYPackets | kReportModeOffscreenPackets);
     const auto period = std::chrono::microseconds(1'000'000 / touchRate_);
     // After a stall, go on from now rather than sending a burst.
     if (now - nextTouch_ > 5 * period) {
@@ -375,7 +414,39 @@ void VirtualController::SendTouchesLocked(Clock::time_point now) {
             EncodeOffscreenPacket(frame, data);
             SendLocked(6, data);
         }
+        SendFormLocked(frame);
     }
+}
+
+void VirtualController::SendFormLocked(const TouchFrame& frame) {
+    const DigitizerForm form = SelectDigitizerForm(reportMode_, inputMode_);
+    uint8_t report[kFormReportSize];
+    const size_t length = EncodeFormReport(form, frame, report);
+    if (length == 0 || !plugged_) {
+        return;
+    }
+    transport_.SendInput(CollectionOf(form), report, length);
+    heldForm_ = form;
+    heldContacts_.count = 0;
+    for (size_t i = 0; i < frame.count; ++i) {
+        if (frame.touches[i].state != kTouchUp) {
+            heldContacts_.touches[heldContacts_.count++] = frame.touches[i];
+        }
+    }
+}
+
+void VirtualController::LiftHeldContactsLocked() {
+    TouchFrame lift = heldContacts_;
+    for (size_t i = 0; i < lift.count; ++i) {
+        lift.touches[i].state = kTouchUp;
+    }
+    uint8_t report[kFormReportSize];
+    const size_t length = EncodeFormReport(heldForm_, lift, report);
+    if (length > 0 && plugged_) {
+        transport_.SendInput(CollectionOf(heldForm_), report, length);
+    }
+    heldForm_ = SelectDigitizerForm(reportMode_, inputMode_);
+    heldContacts_ = {};
 }
 
 TouchFrame VirtualController::NextTouchFrameLocked() {
@@ -392,6 +463,7 @@ TouchFrame VirtualController::NextTouchFrameLocked() {
 void VirtualController::PlayTechnician(std::shared_ptr<const TechnicianScript> script) {
     {
         std::lock_guard<std::mutex> guard(lock_);
+        LiftHeldContactsLocked();  // the fingers' touches end where the technician's begin
         technician_ = std::move(script);
         technicianActive_ = technician_ != nullptr;
         technicianFrame_ = 0;
@@ -401,13 +473,9 @@ void VirtualController::PlayTechnician(std::shared_ptr<const TechnicianScript> s
 
 void VirtualController::StopTechnician() {
     std::lock_guard<std::mutex> guard(lock_);
+    LiftHeldContactsLocked();
     technicianActive_ = false;
     technician_.reset();
-}
-
-bool VirtualController::TechnicianPlaying() const {
-    std::lock_guard<std::mutex> guard(lock_);
-    return technicianActive_;
 }
 
 void VirtualController::SendFloopLocked(Clock::time_point now) {

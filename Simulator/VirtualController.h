@@ -24,6 +24,7 @@
 #include "Simulator/BusTransport.h"
 #include "Simulator/CameraProfiles.h"
 #include "Simulator/ControllerTransport.h"
+#include "Simulator/DigitizerForms.h"
 #include "Simulator/SettingsBlocks.h"
 #include "Simulator/TechnicianScript.h"
 #include "Simulator/TouchScript.h"
@@ -76,6 +77,8 @@ public:
     // The collection index of channel 0 or 6, or of the performance
     // statistics (5) or digitizer (2, its feature report id).
     size_t CollectionOf(int channel) const;
+    // The collection that carries touches in the form; none for None.
+    size_t CollectionOf(DigitizerForm form) const;
 
     // Faults on demand.
     void DelayReplies(uint32_t ms);
@@ -87,13 +90,11 @@ public:
     // Changes one camera's row of one kind from now on (CameraProfiles::ChangeRow).
     void ChangeCameraRow(int camera, ScopeKind kind, size_t first, size_t last, double scale,
                          double offset);
-    // The accuracy test's technician takes over the touch packets from now;
-    // after the script's end no touches come until StopTechnician gives the
-    // packets back to the scripted fingers.
+    // The accuracy test's technician takes over the touches from now; after
+    // the script's end no touches come until StopTechnician gives them back to
+    // the scripted fingers.
     void PlayTechnician(std::shared_ptr<const TechnicianScript> script);
     void StopTechnician();
-    // True while a technician's script still has frames to play.
-    bool TechnicianPlaying() const;
     // Sends any input report on channel 0 or 6; data is what follows the report
     // id, at most 64 bytes.
     void InjectReport(int channel, const uint8_t* data, size_t length);
@@ -102,6 +103,8 @@ public:
     uint16_t ReportMode() const;
     uint8_t OffscreenMode() const;
     uint8_t InputMode() const;
+    // The form in which touches go to the system now.
+    DigitizerForm Form() const;
     bool StreamOn() const;
     bool InputDevicesOn() const;
     bool Calibrating() const;
@@ -141,7 +144,14 @@ private:
     // Worker thread.
     void Run();
     void RunDueCommandsLocked(Clock::time_point now);
+    // Whether the worker has touches to send: packets or a form asked for.
+    bool TouchesWantedLocked() const;
     void SendTouchesLocked(Clock::time_point now);
+    // The frame in the form now asked for. Contacts still held when the form
+    // or the script changes are lifted first, or the system would keep a
+    // finger down forever.
+    void SendFormLocked(const TouchFrame& frame);
+    void LiftHeldContactsLocked();
     // The technician's next frame while one plays, else the scripted fingers'.
     TouchFrame NextTouchFrameLocked();
     void SendFloopLocked(Clock::time_point now);
@@ -171,6 +181,8 @@ private:
     const ControllerConfig config_;
     const std::vector<platform::hid::VirtualCollection> collections_;
     size_t digitizerCollection_ = 0;
+    size_t mouseCollection_ = 0;
+    size_t singleTouchCollection_ = 0;
     size_t statsCollection_ = 0;
     const Clock::time_point started_;
     const uint32_t touchRate_;  // touch packets per second, as configured within 0..1000
@@ -204,6 +216,8 @@ private:
     SettingsBlock settings6_;
     CameraProfiles profiles_;
     uint32_t touchFrame_ = 0;
+    DigitizerForm heldForm_ = DigitizerForm::None;
+    TouchFrame heldContacts_{};  // touching in heldForm_ after the last report
     std::shared_ptr<const TechnicianScript> technician_;
     bool technicianActive_ = false;  // until the end of the script or StopTechnician
     uint32_t technicianFrame_ = 0;

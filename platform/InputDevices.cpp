@@ -27,21 +27,32 @@ bool HexIdIs(const std::filesystem::path& path, uint16_t id) {
     }
 }
 
-// A touchscreen is a direct input device: its positions are on the screen.
-// The properties are a hexadecimal bit mask; INPUT_PROP_DIRECT is bit 1.
-bool IsDirect(const std::filesystem::path& input) {
-    const std::string text = FirstLine(input / "properties");
-    if (text.empty()) {
+// The last word of a capability or property bit mask holds its lowest bits.
+bool LowBitSet(const std::filesystem::path& path, unsigned bit) {
+    const std::string text = FirstLine(path);
+    const size_t last = text.find_last_of(' ');
+    try {
+        return (std::stoull(text.substr(last == std::string::npos ? 0 : last + 1), nullptr, 16) >>
+                bit) &
+               1;
+    } catch (const std::exception&) {
         return false;
     }
-    const char lowest = text.back();
-    const int bits = lowest >= '0' && lowest <= '9'   ? lowest - '0'
-                     : lowest >= 'a' && lowest <= 'f' ? lowest - 'a' + 10
-                                                      : 0;
-    return (bits & 0x2) != 0;
 }
 
-// The input<N> folder of the device with the ids, preferring a touchscreen;
+// A controller can make several input devices (a mouse, a pen, a touch
+// screen): the touch screen is the one the desktop maps, so a device with
+// multi-touch positions comes first, then one that says it is on a display.
+int TouchscreenRank(const std::filesystem::path& input) {
+    constexpr unsigned kAbsMtPositionX = 0x35;
+    constexpr unsigned kPropDirect = 1;
+    if (LowBitSet(input / "capabilities" / "abs", kAbsMtPositionX)) {
+        return 2;
+    }
+    return LowBitSet(input / "properties", kPropDirect) ? 1 : 0;
+}
+
+// The input<N> folder of the device with the ids, the touch screen first;
 // empty when there is none.
 std::filesystem::path FindInput(uint16_t vendor, uint16_t product, const std::string& sysfsRoot) {
     std::error_code error;
@@ -49,9 +60,8 @@ std::filesystem::path FindInput(uint16_t vendor, uint16_t product, const std::st
     if (error) {
         return {};
     }
-    // A controller can give the system several input devices (a mouse and a
-    // touchscreen form); the touchscreen is the one the desktop maps.
-    std::filesystem::path found;
+    std::filesystem::path best;
+    int bestRank = -1;
     for (const auto& entry : entries) {
         // input<N> holds id/ and name; event<N> and the like repeat it.
         const std::string leaf = entry.path().filename().string();
@@ -60,15 +70,14 @@ std::filesystem::path FindInput(uint16_t vendor, uint16_t product, const std::st
         }
         if (HexIdIs(entry.path() / "id" / "vendor", vendor) &&
             HexIdIs(entry.path() / "id" / "product", product)) {
-            if (IsDirect(entry.path())) {
-                return entry.path();
-            }
-            if (found.empty()) {
-                found = entry.path();
+            const int rank = TouchscreenRank(entry.path());
+            if (rank > bestRank) {
+                best = entry.path();
+                bestRank = rank;
             }
         }
     }
-    return found;
+    return best;
 }
 
 // "E:KEY=VALUE" lines of udev's record of the input device's event node.

@@ -125,7 +125,8 @@ add_module() {
     ordered+=("$ko")
 }
 # hidraw has no module of its own: with HID as a module it is built into hid.
-for module in virtio_pci 9pnet_virtio 9p hid hid-generic uhid; do
+# evdev and hid-multitouch: the kernel's input devices made of the touches.
+for module in virtio_pci 9pnet_virtio 9p hid hid-generic uhid evdev hid-multitouch; do
     add_module "$module"
 done
 

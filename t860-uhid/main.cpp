@@ -16,6 +16,7 @@
 #include "Simulator/VirtualController.h"
 #include "Simulator/uhid/UhidTransport.h"
 #include "lib/Version.h"
+#include "t860-uhid/TechnicianCommand.h"
 #include "t860-uhid/UhidOptions.h"
 
 namespace {
@@ -82,8 +83,29 @@ Step Command(const std::string& line, VirtualController& controller, UhidTranspo
     if (line == "quit") {
         return Step::Quit;
     }
+    if (line == "still") {
+        controller.PlayTechnician(std::make_shared<TechnicianScript>(
+            TechnicianConfig{}, controller.Config().touchReportsPerSecond));
+        Say("still");
+        return Step::Continue;
+    }
+    if (line == "fingers") {
+        controller.StopTechnician();
+        Say("fingers");
+        return Step::Continue;
+    }
+    TechnicianConfig technician;
+    if (ParseTechnicianCommand(line, technician)) {
+        controller.PlayTechnician(std::make_shared<TechnicianScript>(
+            technician, controller.Config().touchReportsPerSecond));
+        std::printf("technician: %zu targets\n", technician.targets.size());
+        std::fflush(stdout);
+        return Step::Continue;
+    }
     if (!line.empty()) {
-        std::fprintf(stderr, "t860-uhid: unknown command \"%s\" (plug, unplug, replug, quit)\n",
+        std::fprintf(stderr,
+                     "t860-uhid: unknown command \"%s\" (plug, unplug, replug, technician [9|25 "
+                     "[MS]], still, fingers, quit)\n",
                      line.c_str());
     }
     return Step::Continue;

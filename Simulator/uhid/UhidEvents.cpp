@@ -23,13 +23,13 @@ constexpr size_t kRequestStart = offsetof(uhid_event, u);
 }  // namespace
 
 bool EncodeCreate(uhid_event& event, const UhidIdentity& identity,
-                  const std::vector<uint8_t>& descriptor) {
+                  const std::vector<uint8_t>& descriptor, const std::string& nameSuffix) {
     Clear(event, UHID_CREATE2);
     uhid_create2_req& create = event.u.create2;
     if (descriptor.empty() || descriptor.size() > sizeof create.rd_data) {
         return false;
     }
-    CopyText(reinterpret_cast<char*>(create.name), sizeof create.name, identity.name);
+    CopyText(reinterpret_cast<char*>(create.name), sizeof create.name, identity.name + nameSuffix);
     CopyText(reinterpret_cast<char*>(create.phys), sizeof create.phys, "t860-uhid");
     CopyText(reinterpret_cast<char*>(create.uniq), sizeof create.uniq, identity.uniq);
     create.rd_size = static_cast<uint16_t>(descriptor.size());

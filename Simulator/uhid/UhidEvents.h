@@ -20,8 +20,9 @@ struct UhidIdentity {
 };
 
 // False when the descriptor is empty or longer than the kernel takes.
+// nameSuffix follows the identity's name.
 bool EncodeCreate(uhid_event& event, const UhidIdentity& identity,
-                  const std::vector<uint8_t>& descriptor);
+                  const std::vector<uint8_t>& descriptor, const std::string& nameSuffix = {});
 void EncodeDestroy(uhid_event& event);
 // False when the report is longer than an event carries.
 bool EncodeInput(uhid_event& event, const uint8_t* report, size_t length);

@@ -115,7 +115,8 @@ void UhidTransport::Plug() {
     plugError_ = 0;
     for (Device& device : devices_) {
         device.started = false;
-        if (!EncodeCreate(sendEvent_, identity_, device.layout.descriptor)) {
+        if (!EncodeCreate(sendEvent_, identity_, device.layout.descriptor,
+                          device.layout.nameSuffix)) {
             plugError_ = EINVAL;
         } else if (const int error = WriteEvent(device, sendEvent_)) {
             plugError_ = error;

@@ -96,9 +96,10 @@ plugged_since() { [ "$(plug_count)" -gt "$1" ]; }
 uhid_pid=
 plug_controller() {
     local topology=$1
-    "$uhid" --topology="$topology" </dev/null >"$work/uhid.out" 2>"$work/uhid.err" &
+    # Commands come from uhid_input when it names a file (a FIFO), else none.
+    "$uhid" --topology="$topology" <"${uhid_input:-/dev/null}" >"$work/uhid.out" 2>"$work/uhid.err" &
     uhid_pid=$!
-    local expected=4
+    local expected=6
     [ "$topology" = single ] && expected=1
     if wait_for 100 nodes_are "$expected" && wait_for 50 plugged_since 0; then
         ok "t860-uhid --topology=$topology: $(node_count) hidraw node(s)"
@@ -116,7 +117,7 @@ unplug_controller() {
 }
 first_node() { echo "/dev/$(ls /sys/class/hidraw | head -n 1)"; }
 
-for module in hid hid_generic uhid; do
+for module in hid hid_generic uhid evdev hid_multitouch; do
     [ -d "/sys/module/$module" ] || bad "module $module is not loaded"
 done
 [ -c /dev/uhid ] || bad "no /dev/uhid"
@@ -180,7 +181,7 @@ replug_checks() {
     local plugs
     plugs=$(plug_count)
     kill -USR1 "$uhid_pid"
-    if wait_for 100 plugged_since "$plugs" && wait_for 50 nodes_are 4; then
+    if wait_for 100 plugged_since "$plugs" && wait_for 50 nodes_are 6; then
         ok "re-plug: the kernel dropped and made the nodes again"
     else
         bad "re-plug: $(node_count) nodes after SIGUSR1"
@@ -265,6 +266,9 @@ doctor_checks() {
     esac
 }
 
+# Each topic's checks live in a file of their own.
+. "$source/scripts/kernel-stage/input-checks.sh"
+
 # timed NAME COMMAND...: runs a group of checks and says how long it took.
 timed() {
     local started=$SECONDS status
@@ -285,6 +289,7 @@ for topology in separate single; do
         timed unplug_controller
     fi
 done
+timed input_checks
 
 echo "T860 guest: $failures check(s) failed, checks took $SECONDS s"
 [ "$failures" -eq 0 ]

@@ -162,6 +162,37 @@ TEST_F(MainDialogs, InputModeDialogShowsTheDeviceValueAndWritesTheChoice) {
     EXPECT_EQ(ui_.messages[1].Text, "Failed to read current input mode.");
 }
 
+// The controller shows touches to the system in the form the two dialogs
+// choose: the report mode's own choice, or with its precedence flag the
+// feature report's input mode.
+TEST_F(MainDialogs, TheDialogsChooseTheFormInWhichTouchesReachTheSystem) {
+    EXPECT_EQ(controller_->Form(), DigitizerForm::Mouse) << "0x0025: the first choice wins";
+
+    ui_.dialogAnswers.push_back([this](QDialog&) {
+        reportMode_.rbWin7Multitouch->setChecked(true);
+        reportMode_.cbWin7FeatureReport->setChecked(true);
+        return QDialog::Accepted;
+    });
+    main_->btnReportModeClick();
+    EXPECT_EQ(controller_->Form(), DigitizerForm::Digitizer) << "the input mode, 1, decides";
+
+    ui_.dialogAnswers.push_back([this](QDialog&) {
+        inputMode_.rbWin7Multitouch->setChecked(true);
+        return QDialog::Accepted;
+    });
+    main_->btnFeatureReportInputModeClick();
+    EXPECT_EQ(controller_->Form(), DigitizerForm::Multitouch);
+
+    ui_.dialogAnswers.push_back([this](QDialog&) {
+        reportMode_.rbNone->setChecked(true);
+        reportMode_.cbWin7FeatureReport->setChecked(false);
+        return QDialog::Accepted;
+    });
+    main_->btnReportModeClick();
+    EXPECT_EQ(controller_->Form(), DigitizerForm::None);
+    EXPECT_TRUE(ui_.messages.empty());
+}
+
 TEST_F(MainDialogs, ReportModeAndInputModeDialogsOpenCentredOnTheScreen) {
     main_->move(0, 0);
     main_->show();

@@ -49,14 +49,24 @@ TEST(InputDevices, FindsTheNameByVendorAndProduct) {
     EXPECT_EQ(InputDeviceName(0x2F7A, 0x0006, Roots(root / "missing")), "");
 }
 
-TEST(InputDevices, OfSeveralWithTheIdsTheTouchscreenIsTaken) {
+// A controller that makes a mouse, a pen and a touch screen: the touch screen
+// is the device the desktop maps, in whatever order the system lists them.
+TEST(InputDevices, PrefersTheControllersTouchscreenAmongItsDevices) {
     TempConfigHome home;
     const std::filesystem::path root = home.Root() / "input";
-    // Listed in whatever order the directory gives; the direct one wins.
-    AddInput(root, "input4", "2f7a", "0006", "Brightfold BFT860 Mouse", "0");
-    AddInput(root, "input5", "2f7a", "0006", "Brightfold BFT860", "2");
-    AddInput(root, "input6", "2f7a", "0006", "Brightfold BFT860 Keyboard", "20");
-    EXPECT_EQ(InputDeviceName(0x2F7A, 0x0006, Roots(root)), "Brightfold BFT860");
+    const auto capabilities = [&](const char* node, const char* abs, const char* properties) {
+        std::filesystem::create_directories(root / node / "capabilities");
+        std::ofstream(root / node / "capabilities" / "abs") << abs << "\n";
+        std::ofstream(root / node / "properties") << properties << "\n";
+    };
+    AddInput(root, "input4", "2f7a", "0006", "BFT860 Mouse");
+    capabilities("input4", "3", "0");
+    AddInput(root, "input5", "2f7a", "0006", "BFT860 Digitizer");
+    capabilities("input5", "3", "2");
+    EXPECT_EQ(InputDeviceName(0x2F7A, 0x0006, Roots(root)), "BFT860 Digitizer");
+    AddInput(root, "input6", "2f7a", "0006", "BFT860");
+    capabilities("input6", "260800000000003", "2");
+    EXPECT_EQ(InputDeviceName(0x2F7A, 0x0006, Roots(root)), "BFT860");
 }
 
 TEST(InputDevices, TheUdevMatrixOfTheTouchscreensEventNode) {

@@ -92,7 +92,11 @@ TEST_P(UhidTopologyTest, PlugCreatesTheDevicesUnderTheIdentityAndUnplugDestroysT
             uhid_event event;
             ASSERT_TRUE(kernel.Next(device, UHID_CREATE2, event));
             const uhid_create2_req& create = event.u.create2;
-            EXPECT_STREQ(reinterpret_cast<const char*>(create.name), "BFT860 test");
+            // The touch screen carries the controller's own name; the devices
+            // of the single-contact forms add theirs, as the system's input
+            // devices of one device's applications do.
+            EXPECT_EQ(std::string(reinterpret_cast<const char*>(create.name)),
+                      "BFT860 test" + layout[device].nameSuffix);
             EXPECT_STREQ(reinterpret_cast<const char*>(create.uniq), "86012345");
             EXPECT_EQ(create.bus, 0x03);  // USB, as in HID_ID
             EXPECT_EQ(create.vendor, 0x2F7Au);
@@ -173,6 +177,8 @@ TEST_P(UhidTopologyTest, TheInputModeFeatureReportIsReadAndWrittenThroughReplies
     ASSERT_EQ(reply.u.get_report_reply.size, 65);
     EXPECT_EQ(reply.u.get_report_reply.data[0], 2);
     EXPECT_EQ(reply.u.get_report_reply.data[1], initial);
+    EXPECT_EQ(reply.u.get_report_reply.data[kContactCountMaximumAt], kMaxContacts)
+        << "the multi-touch driver reads how many contacts to expect";
 
     request = {};
     request.type = UHID_SET_REPORT;

@@ -32,6 +32,9 @@ constexpr std::pair<uint16_t, uint16_t> kChannel0{0xFFA0, 0x0001};
 constexpr std::pair<uint16_t, uint16_t> kStats{0xFFA0, 0x0002};
 constexpr std::pair<uint16_t, uint16_t> kChannel6{0xFFA0, 0x0006};
 constexpr std::pair<uint16_t, uint16_t> kDigitizer{0x000D, 0x0004};
+// The two that carry the controller's mouse and single-touch forms to the system.
+constexpr std::pair<uint16_t, uint16_t> kMouse{0x0001, 0x0002};
+constexpr std::pair<uint16_t, uint16_t> kSingleTouch{0x000D, 0x0002};
 constexpr uint8_t kInputModeReportId = 2;
 
 class HidrawKernelTest : public ::testing::Test {
@@ -43,7 +46,7 @@ protected:
         }
         single_ = std::string(topology) == "single";
         FindCollections();
-        ASSERT_EQ(paths_.size(), 4u) << "the controller's four collections";
+        ASSERT_EQ(paths_.size(), 6u) << "the controller's six collections";
     }
 
     void TearDown() override {
@@ -150,8 +153,8 @@ TEST_F(HidrawKernelTest, ListsOneInterfacePerCollectionOnTheTopologysNodes) {
     for (const auto& [usage, path] : paths_) {
         nodes.insert(path.substr(0, path.rfind('#')));
     }
-    EXPECT_EQ(nodes.size(), single_ ? 1u : 4u);
-    for (const auto& usage : {kChannel0, kStats, kChannel6, kDigitizer}) {
+    EXPECT_EQ(nodes.size(), single_ ? 1u : 6u);
+    for (const auto& usage : {kChannel0, kStats, kChannel6, kDigitizer, kMouse, kSingleTouch}) {
         EXPECT_EQ(paths_.count(usage), 1u) << std::hex << usage.first << "/" << usage.second;
     }
     // Report lengths as the kernel's parser gives them, report id byte included.

@@ -1,0 +1,34 @@
+#include "t860-uhid/TechnicianCommand.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+TEST(TechnicianCommandTest, PlaysTheAccuracyGridWithAnOptionalStartDelay) {
+    TechnicianConfig config;
+    ASSERT_TRUE(ParseTechnicianCommand("technician", config));
+    ASSERT_EQ(config.targets.size(), 9u);
+    // Row by row from the top left, at 10, 50 and 90 % of the range.
+    EXPECT_FLOAT_EQ(config.targets[0].x, 0.1f);
+    EXPECT_FLOAT_EQ(config.targets[0].y, 0.1f);
+    EXPECT_FLOAT_EQ(config.targets[5].x, 0.9f);
+    EXPECT_FLOAT_EQ(config.targets[5].y, 0.5f);
+    // Touches without errors of their own: only the desktop may move them.
+    EXPECT_EQ(config.offsetXPx, 0);
+    EXPECT_EQ(config.rotationDeg, 0);
+    EXPECT_EQ(config.jitterSdPx, 0);
+
+    ASSERT_TRUE(ParseTechnicianCommand("technician 25 2500", config));
+    EXPECT_EQ(config.targets.size(), 25u);
+    EXPECT_EQ(config.startMs, 2500u);
+}
+
+TEST(TechnicianCommandTest, AnythingElseIsNotTheCommandAndChangesNothing) {
+    for (const std::string line :
+         {"", "technicians", "technician 16", "technician 9 soon", "technician 9 -5",
+          "technician 9 100 extra", "technician 9 999999999999", "fingers"}) {
+        TechnicianConfig config;
+        EXPECT_FALSE(ParseTechnicianCommand(line, config)) << line;
+        EXPECT_TRUE(config.targets.empty()) << line;
+    }
+}
