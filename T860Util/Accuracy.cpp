@@ -29,6 +29,9 @@ TfrmAccuracy* frmAccuracy = nullptr;
 namespace {
 
 constexpr uint8_t kXPacketsReportMode = 2;
+// The low byte's bits that choose how the system gets the touches (mouse,
+// digitizer, multi-touch, the feature report's input mode).
+constexpr uint16_t kSystemTouchBits = 0x0001 | 0x0004 | 0x0020 | 0x0040;
 constexpr int kTargetRadius = 40;
 constexpr int kTargetCross = 60;
 const QColor kTargetIdle(200, 0, 0);
@@ -129,14 +132,17 @@ void TfrmAccuracy::StartTest() {
     // The mode to give back is asked of the controller: the last one known
     // is 0 when nobody asked since the start, and giving back 0 would leave
     // the controller reporting no touches to the system. All of it is kept:
-    // the bits above the low byte stay as they were while X packets come.
+    // the bits above the low byte stay as they were while X packets come,
+    // and so does how the system gets the touches, whose mapping the test
+    // checks.
     DeviceStatus.ReportModeReceived = false;
     GetReportMode();
     for (int waited = 0; !DeviceStatus.ReportModeReceived && waited < kReplyWaitMs; waited += 5) {
         platform::Sleep(5);
     }
     SavedReportMode = DeviceStatus.ReportMode.load();
-    SetReportModeByte(kXPacketsReportMode);
+    SetReportMode(static_cast<uint16_t>((SavedReportMode & (0xFF00 | kSystemTouchBits)) |
+                                        kXPacketsReportMode));
     fullScreen_->Show();
 }
 
