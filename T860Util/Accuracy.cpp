@@ -39,7 +39,7 @@ const QColor kTargetHeld(230, 140, 0);
 const QColor kTargetTaken(0, 150, 0);
 constexpr int kConnectionWaitTicks = 50;  // of 100 ms
 constexpr int kRestoreWaitMs = 200;
-constexpr int kReplyWaitMs = 100;
+constexpr int kReplyWaitMs = 1000;  // at most: the reply ends the wait
 
 }  // namespace
 

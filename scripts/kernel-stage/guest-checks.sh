@@ -290,6 +290,7 @@ for topology in separate single; do
     fi
 done
 timed input_checks
+. "$source/scripts/kernel-stage/wayland-checks.sh"
 
 echo "T860 guest: $failures check(s) failed, checks took $SECONDS s"
 [ "$failures" -eq 0 ]
