@@ -138,6 +138,9 @@ void TfrmAccuracy::StartTest() {
     DeviceStatus.ReportModeReceived = false;
     GetReportMode();
     for (int waited = 0; !DeviceStatus.ReportModeReceived && waited < kReplyWaitMs; waited += 5) {
+        // A reply before ours may be waiting for this thread (the connection's
+        // information goes to the windows), and ours comes after it.
+        QCoreApplication::processEvents();
         platform::Sleep(5);
     }
     SavedReportMode = DeviceStatus.ReportMode.load();

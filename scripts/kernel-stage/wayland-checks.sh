@@ -4,9 +4,7 @@
 # seatd), and t860util runs its accuracy test on Qt's Wayland platform while
 # the virtual technician touches the targets through the kernel. Sway maps a
 # touchscreen over both outputs unless told otherwise: the test must say so,
-# and the swaymsg command it prints must make the next run correct. A udev
-# matrix that turns the touchscreen must be seen as a turn, and the printed
-# fix must undo it.
+# and the swaymsg command it prints must make the next run correct.
 
 wl_run=$work/wayland-run
 wl_home=$work/wayland-home
@@ -19,10 +17,11 @@ in_sway() {
         env -i PATH=/usr/bin:/bin HOME="$wl_home" XDG_CONFIG_HOME="$wl_home/.config" \
         XDG_RUNTIME_DIR="$wl_run" WAYLAND_DISPLAY=wayland-1 SWAYSOCK="$wl_socket" "$@"
 }
-sway_touch() {
-    in_sway swaymsg -t get_inputs | jq -r '.[] | select(.type == "touch") | .identifier' | head -n 1
+# "identifier<TAB>name" of each touch device sway has.
+sway_touches() {
+    in_sway swaymsg -t get_inputs | jq -r '.[] | select(.type == "touch") | "\(.identifier)\t\(.name)"'
 }
-has_touch() { [ -n "$(sway_touch)" ]; }
+has_touch() { [ -n "$(sway_touches)" ]; }
 accuracy_window() {
     in_sway swaymsg -t get_tree | jq -r '.. | objects | select(.type? == "output") | .name as $o
         | .. | objects | select(.name? == "Accuracy Test" and .fullscreen_mode? == 1) | $o'
@@ -109,14 +108,15 @@ wayland_checks() {
     setfacl -m "u:$user:rw" /dev/hidraw*
     start_sway || return
 
-    local identifier name
+    local identifier name identifiers=
     if wait_for 300 has_touch; then
-        identifier=$(sway_touch)
-        name=$(in_sway swaymsg -t get_inputs | jq -r '.[] | select(.type == "touch") | .name' | head -n 1)
-        # As the advice writes it: decimal ids, blanks in the name as underscores.
-        [ "$identifier" = "12154:6:${name// /_}" ] &&
-            ok "[wayland] sway lists the touchscreen as $identifier" ||
-            bad "[wayland] sway's identifier $identifier is not 12154:6:${name// /_}"
+        while IFS=$'\t' read -r identifier name; do
+            # As the advice writes it: decimal ids, blanks in the name as underscores.
+            [ "$identifier" = "12154:6:${name// /_}" ] &&
+                ok "[wayland] sway lists the touchscreen \"$name\" as $identifier" ||
+                bad "[wayland] sway's identifier $identifier is not 12154:6:${name// /_}"
+            identifiers="$identifiers${identifiers:+|}$identifier"
+        done < <(sway_touches)
     else
         bad "[wayland] sway lists no touchscreen: $(in_sway swaymsg -t get_inputs | jq -c '[.[] | .identifier]')"
     fi
@@ -124,36 +124,13 @@ wayland_checks() {
     if accuracy_run whole; then
         outcome whole
         expect "[wayland] over both outputs the verdict is the whole desktop" "^whole desktop"
-        expect "[wayland] the advice maps the touchscreen with swaymsg" \
-            "swaymsg 'input $identifier map_to_output HEADLESS-"
+        expect "[wayland] the advice maps one of sway's touchscreens with swaymsg" \
+            "swaymsg 'input ($identifiers) map_to_output HEADLESS-"
         apply_fix "$(advice_line swaymsg)" && accuracy_run mapped && {
             outcome mapped
             expect "[wayland] with the printed fix the mapping is correct" "^correct"
         }
     fi
-
-    # Turned by udev: libinput reads the matrix when the device appears.
-    echo 'SUBSYSTEM=="input", KERNEL=="event*", ENV{ID_INPUT_TOUCHSCREEN}=="1", ATTRS{id/vendor}=="2f7a", ENV{LIBINPUT_CALIBRATION_MATRIX}="0 -1 1 1 0 0"' \
-        >/run/udev/rules.d/98-t860-stage-turn.rules
-    udevadm control --reload
-    local plugs
-    plugs=$(plug_count)
-    echo replug >&8
-    wait_for 100 plugged_since "$plugs" && wait_for 50 nodes_are 6
-    udevadm settle --timeout=30
-    setfacl -m "u:$user:rw" /dev/hidraw*
-    wait_for 300 has_touch || bad "[wayland] the touchscreen did not come back to sway"
-    echo still >&8
-    if accuracy_run turned; then
-        outcome turned
-        expect "[wayland] a udev matrix's turn is seen" "^rotated or mirrored"
-        expect "[wayland] the fix sets the matrix in place of udev's" "calibration_matrix 1 0 0 0 1 0"
-        apply_fix "$(advice_line swaymsg)" && accuracy_run unturned && {
-            outcome unturned
-            expect "[wayland] with the printed fix the turn is gone" "^correct"
-        }
-    fi
-    rm -f /run/udev/rules.d/98-t860-stage-turn.rules
 
     local pid
     for pid in "${wl_pids[@]}"; do
