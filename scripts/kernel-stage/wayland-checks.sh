@@ -11,9 +11,10 @@ wl_home=$work/wayland-home
 wl_result=$wl_home/.config/Brightfold/T860/LastAccuracy.json
 wl_pids=()
 
-# Runs a command as the user, in sway's session.
+# Runs a command as the user, in sway's session; with wl_exec=exec in place
+# of the shell, so that a background one's $! is the command's own process.
 in_sway() {
-    setpriv --reuid="$user" --regid=nogroup --clear-groups \
+    ${wl_exec:-} setpriv --reuid="$user" --regid=nogroup --clear-groups \
         env -i PATH=/usr/bin:/bin HOME="$wl_home" XDG_CONFIG_HOME="$wl_home/.config" \
         XDG_RUNTIME_DIR="$wl_run" WAYLAND_DISPLAY=wayland-1 SWAYSOCK="$wl_socket" "$@"
 }
@@ -22,11 +23,14 @@ sway_touches() {
     in_sway swaymsg -t get_inputs | jq -r '.[] | select(.type == "touch") | "\(.identifier)\t\(.name)"'
 }
 has_touch() { [ -n "$(sway_touches)" ]; }
+# The output on which the program (its process id) shows its accuracy test
+# full screen.
 accuracy_window() {
-    in_sway swaymsg -t get_tree | jq -r '.. | objects | select(.type? == "output") | .name as $o
-        | .. | objects | select(.name? == "Accuracy Test" and .fullscreen_mode? == 1) | $o'
+    in_sway swaymsg -t get_tree | jq -r --argjson pid "$1" '.. | objects
+        | select(.type? == "output") | .name as $o | .. | objects
+        | select(.pid? == $pid and .name? == "Accuracy Test" and .fullscreen_mode? == 1) | $o'
 }
-accuracy_shown() { [ -n "$(accuracy_window)" ]; }
+accuracy_shown() { [ -n "$(accuracy_window "$1")" ]; }
 result_is() { [ -f "$wl_result" ] && [ "$(jq -r .mapping.verdict "$wl_result")" = "$1" ]; }
 result_written() { [ -f "$wl_result" ]; }
 
@@ -37,15 +41,17 @@ accuracy_run() {
     rm -f "$wl_result"
     # The system gets the touches as multi-touch contacts.
     "$ctl" report-mode 0x0020 >/dev/null || bad "[wayland] $name: t860ctl report-mode 0x0020"
-    in_sway env QT_QPA_PLATFORM=wayland "$user_util" /accuracy >"$work/wayland-$name.log" 2>&1 &
+    (wl_exec=exec in_sway env QT_QPA_PLATFORM=wayland "$user_util" /accuracy) \
+        >"$work/wayland-$name.log" 2>&1 &
     util_pid=$!
-    if ! wait_for 300 accuracy_shown; then
+    if ! wait_for 300 accuracy_shown "$util_pid"; then
         bad "[wayland] $name: no full-screen accuracy test: $(tail -n 5 "$work/wayland-$name.log")"
         kill "$util_pid" 2>/dev/null
         return 1
     fi
     echo technician >&8
-    wait_for 600 result_written || bad "[wayland] $name: the run did not finish"
+    wait_for 600 result_written ||
+        bad "[wayland] $name: the run did not finish: $(tail -n 5 "$work/wayland-$name.log")"
     # Esc leaves the test as a technician would: the program gives the
     # controller its report mode back and ends.
     in_sway wtype -k Escape
@@ -116,7 +122,7 @@ wayland_checks() {
                 ok "[wayland] sway lists the touchscreen \"$name\" as $identifier" ||
                 bad "[wayland] sway's identifier $identifier is not 12154:6:${name// /_}"
             identifiers="$identifiers${identifiers:+|}$identifier"
-        done < <(sway_touches)
+        done <<<"$(sway_touches)"
     else
         bad "[wayland] sway lists no touchscreen: $(in_sway swaymsg -t get_inputs | jq -c '[.[] | .identifier]')"
     fi
