@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 DesktopRect DesktopLayout::Bounds() const {
     if (Screens.empty()) {
@@ -240,6 +239,127 @@ std::optional<AffineMap> CorrectingMatrix(const AffineMap& current, const Deskto
     return Normalised(testScreen, area).Then(*undo);
 }
 
+// The taken targets, split by whether the desktop delivered events for them.
+struct SplitSamples {
+    std::vector<Pair> WithEvents;
+    std::vector<AccuracyPoint> WithoutEvents;  // device fractions
+    std::vector<AccuracyPoint> ControllerPx;   // window pixels, of WithEvents
+    std::vector<AccuracyPoint> DesktopPx;      // window pixels, of WithEvents
+};
+
+SplitSamples SplitByDesktopEvents(const std::vector<TargetSample>& samples,
+                                  const DesktopRect& window) {
+    SplitSamples split;
+    for (const TargetSample& sample : samples) {
+        if (!sample.Taken) {
+            continue;
+        }
+        const AccuracyPoint device{sample.Controller.Mean.X / window.Width,
+                                   sample.Controller.Mean.Y / window.Height};
+        if (!sample.Desktop) {
+            split.WithoutEvents.push_back(device);
+            continue;
+        }
+        split.WithEvents.push_back(
+            {device, {sample.Desktop->X + window.Left, sample.Desktop->Y + window.Top}});
+        split.ControllerPx.push_back(sample.Controller.Mean);
+        split.DesktopPx.push_back(*sample.Desktop);
+    }
+    return split;
+}
+
+double RmsResidual(const AffineMap& fit, const std::vector<AccuracyPoint>& from,
+                   const std::vector<AccuracyPoint>& to) {
+    double squares = 0;
+    for (size_t i = 0; i < from.size(); ++i) {
+        const AccuracyPoint fitted = fit.Apply(from[i]);
+        squares += std::pow(fitted.X - to[i].X, 2) + std::pow(fitted.Y - to[i].Y, 2);
+    }
+    return std::sqrt(squares / static_cast<double>(from.size()));
+}
+
+bool HasTestScreen(const DesktopLayout& layout) {
+    return layout.TestScreen >= 0 && layout.TestScreen < static_cast<int>(layout.Screens.size());
+}
+
+// The test screen first, then the whole desktop, then the other screens: on
+// a tie the plainer explanation wins.
+std::vector<int> CandidateAreas(const DesktopLayout& layout) {
+    if (!HasTestScreen(layout)) {
+        return {};
+    }
+    std::vector<int> areas = {layout.TestScreen};
+    if (layout.Screens.size() > 1) {
+        areas.push_back(kWholeDesktop);
+    }
+    for (int screen = 0; screen < static_cast<int>(layout.Screens.size()); ++screen) {
+        if (screen != layout.TestScreen) {
+            areas.push_back(screen);
+        }
+    }
+    return areas;
+}
+
+std::optional<Candidate> BestCandidate(const DesktopLayout& layout, const SplitSamples& split) {
+    const DesktopRect& window = layout.Window;
+    double bestMiss = kMatchTolerance * std::hypot(window.Width, window.Height);
+    std::optional<Candidate> best;
+    for (int area : CandidateAreas(layout)) {
+        for (const OrientationInfo& orientation : kOrientationTable) {
+            const Candidate candidate{area, orientation.Turn};
+            const std::optional<double> miss = CandidateMiss(
+                CandidateMap(layout, candidate), split.WithEvents, split.WithoutEvents, window);
+            if (miss && *miss < bestMiss) {
+                best = candidate;
+                bestMiss = *miss;
+            }
+        }
+    }
+    return best;
+}
+
+DesktopRect TestScreenRect(const DesktopLayout& layout) {
+    return HasTestScreen(layout) ? layout.Screens[static_cast<size_t>(layout.TestScreen)].Geometry
+                                 : layout.Window;
+}
+
+// For a mapping like none of the candidates: the fit, in device fractions to
+// fractions of the area the session maps onto (X11: the whole desktop; else
+// taken as the test screen), undone and put onto the test screen.
+std::optional<AffineMap> CalibrationFromFit(const AffineMap& fit, const DesktopLayout& layout,
+                                            SessionKind session) {
+    const DesktopRect& window = layout.Window;
+    const DesktopRect testScreen = TestScreenRect(layout);
+    const DesktopRect area = session == SessionKind::X11 ? layout.Bounds() : testScreen;
+    AffineMap fromFractions;
+    fromFractions.M = {window.Width, 0, 0, 0, window.Height, 0};
+    AffineMap toDesktop;
+    toDesktop.M = {1, 0, window.Left, 0, 1, window.Top};
+    AffineMap toArea;
+    toArea.M = {1 / area.Width,         0, -area.Left / area.Width, 0, 1 / area.Height,
+                -area.Top / area.Height};
+    const AffineMap current = fromFractions.Then(fit).Then(toDesktop).Then(toArea);
+    return CorrectingMatrix(current, area, testScreen);
+}
+
+void TakeCandidate(MappingVerdict& verdict, const Candidate& best, const DesktopLayout& layout) {
+    verdict.Turn = best.Turn;
+    verdict.MappedScreen = best.Area;
+    if (best.Area == layout.TestScreen) {
+        verdict.Cause =
+            best.Turn == Orientation::Normal ? MappingCause::Correct : MappingCause::Oriented;
+    } else {
+        verdict.Cause =
+            best.Area == kWholeDesktop ? MappingCause::WholeDesktop : MappingCause::WrongMonitor;
+    }
+    // Another monitor cannot be reached by a matrix inside the area it maps
+    // to; that one is fixed by mapping the device to the right output.
+    if (verdict.Cause == MappingCause::Oriented || verdict.Cause == MappingCause::WholeDesktop) {
+        verdict.Calibration = CorrectingMatrix(OrientationMap(best.Turn), AreaOf(layout, best.Area),
+                                               TestScreenRect(layout));
+    }
+}
+
 }  // namespace
 
 MappingVerdict JudgeMapping(const std::vector<TargetSample>& samples, const DesktopLayout& layout,
@@ -250,261 +370,28 @@ MappingVerdict JudgeMapping(const std::vector<TargetSample>& samples, const Desk
         verdict.Cause = MappingCause::NotEnoughPoints;
         return verdict;
     }
-    std::vector<Pair> withEvents;
-    std::vector<AccuracyPoint> withoutEvents;
-    std::vector<AccuracyPoint> controllerPx;
-    std::vector<AccuracyPoint> desktopPx;
-    for (const TargetSample& sample : samples) {
-        if (!sample.Taken) {
-            continue;
-        }
-        const AccuracyPoint device{sample.Controller.Mean.X / window.Width,
-                                   sample.Controller.Mean.Y / window.Height};
-        if (!sample.Desktop) {
-            withoutEvents.push_back(device);
-            continue;
-        }
-        withEvents.push_back(
-            {device, {sample.Desktop->X + window.Left, sample.Desktop->Y + window.Top}});
-        controllerPx.push_back(sample.Controller.Mean);
-        desktopPx.push_back(*sample.Desktop);
-    }
-    verdict.TargetsWithEvents = static_cast<int>(withEvents.size());
-    if (withEvents.empty()) {
-        verdict.Cause =
-            withoutEvents.empty() ? MappingCause::NotEnoughPoints : MappingCause::NoTouchEvents;
+    const SplitSamples split = SplitByDesktopEvents(samples, window);
+    verdict.TargetsWithEvents = static_cast<int>(split.WithEvents.size());
+    if (split.WithEvents.empty()) {
+        verdict.Cause = split.WithoutEvents.empty() ? MappingCause::NotEnoughPoints
+                                                    : MappingCause::NoTouchEvents;
         return verdict;
     }
-    verdict.Fit = FitAffine(controllerPx, desktopPx);
+    verdict.Fit = FitAffine(split.ControllerPx, split.DesktopPx);
     if (verdict.Fit) {
-        double squares = 0;
-        for (size_t i = 0; i < controllerPx.size(); ++i) {
-            const AccuracyPoint fitted = verdict.Fit->Apply(controllerPx[i]);
-            squares +=
-                std::pow(fitted.X - desktopPx[i].X, 2) + std::pow(fitted.Y - desktopPx[i].Y, 2);
-        }
-        verdict.FitResidualPx = std::sqrt(squares / static_cast<double>(controllerPx.size()));
+        verdict.FitResidualPx = RmsResidual(*verdict.Fit, split.ControllerPx, split.DesktopPx);
     }
-    if (withEvents.size() < 2) {
+    if (split.WithEvents.size() < 2) {
         verdict.Cause = MappingCause::NotEnoughPoints;
         return verdict;
     }
-
-    // The test screen first, then the whole desktop, then the other screens:
-    // on a tie the plainer explanation wins.
-    std::vector<int> areas = {layout.TestScreen};
-    if (layout.Screens.size() > 1) {
-        areas.push_back(kWholeDesktop);
-    }
-    for (int screen = 0; screen < static_cast<int>(layout.Screens.size()); ++screen) {
-        if (screen != layout.TestScreen) {
-            areas.push_back(screen);
-        }
-    }
-    if (layout.TestScreen < 0 || layout.TestScreen >= static_cast<int>(layout.Screens.size())) {
-        areas = {};
-    }
-    const double tolerance = kMatchTolerance * std::hypot(window.Width, window.Height);
-    std::optional<Candidate> best;
-    double bestMiss = tolerance;
-    for (int area : areas) {
-        for (const OrientationInfo& orientation : kOrientationTable) {
-            const Candidate candidate{area, orientation.Turn};
-            const std::optional<double> miss =
-                CandidateMiss(CandidateMap(layout, candidate), withEvents, withoutEvents, window);
-            if (miss && *miss < bestMiss) {
-                best = candidate;
-                bestMiss = *miss;
-            }
-        }
-    }
-
-    const DesktopRect testScreen =
-        areas.empty() ? window : layout.Screens[static_cast<size_t>(layout.TestScreen)].Geometry;
-    if (!best) {
-        verdict.Cause = MappingCause::Unrecognised;
-        if (verdict.Fit) {
-            // The fit in device fractions to fractions of the area X11 maps
-            // onto (the whole desktop), or of the test screen elsewhere.
-            const DesktopRect area = session == SessionKind::X11 ? layout.Bounds() : testScreen;
-            AffineMap fromFractions;
-            fromFractions.M = {window.Width, 0, 0, 0, window.Height, 0};
-            AffineMap toDesktop;
-            toDesktop.M = {1, 0, window.Left, 0, 1, window.Top};
-            AffineMap toArea;
-            toArea.M = {1 / area.Width,         0, -area.Left / area.Width, 0, 1 / area.Height,
-                        -area.Top / area.Height};
-            const AffineMap current = fromFractions.Then(*verdict.Fit).Then(toDesktop).Then(toArea);
-            verdict.Calibration = CorrectingMatrix(current, area, testScreen);
-        }
+    if (const std::optional<Candidate> best = BestCandidate(layout, split)) {
+        TakeCandidate(verdict, *best, layout);
         return verdict;
     }
-    verdict.Turn = best->Turn;
-    verdict.MappedScreen = best->Area;
-    if (best->Area == layout.TestScreen) {
-        verdict.Cause =
-            best->Turn == Orientation::Normal ? MappingCause::Correct : MappingCause::Oriented;
-    } else {
-        verdict.Cause =
-            best->Area == kWholeDesktop ? MappingCause::WholeDesktop : MappingCause::WrongMonitor;
-    }
-    // Another monitor cannot be reached by a matrix inside the area it maps
-    // to; that one is fixed by mapping the device to the right output.
-    if (verdict.Cause == MappingCause::Oriented || verdict.Cause == MappingCause::WholeDesktop) {
-        verdict.Calibration =
-            CorrectingMatrix(OrientationMap(best->Turn), AreaOf(layout, best->Area), testScreen);
+    verdict.Cause = MappingCause::Unrecognised;
+    if (verdict.Fit) {
+        verdict.Calibration = CalibrationFromFit(*verdict.Fit, layout, session);
     }
     return verdict;
-}
-
-SessionKind SessionKindOf(const char* sessionType, const char* waylandDisplay,
-                          const char* display) {
-    const std::string type = sessionType != nullptr ? sessionType : "";
-    if (type == "wayland") {
-        return SessionKind::Wayland;
-    }
-    if (type == "x11") {
-        return SessionKind::X11;
-    }
-    if (waylandDisplay != nullptr && *waylandDisplay != '\0') {
-        return SessionKind::Wayland;
-    }
-    if (display != nullptr && *display != '\0') {
-        return SessionKind::X11;
-    }
-    return SessionKind::Other;
-}
-
-std::string MatrixValuesText(const AffineMap& map) {
-    std::string text;
-    for (double value : map.M) {
-        char number[32];
-        // Three decimals, without trailing zeros, and no "-0".
-        const double rounded = std::round(value * 1000) / 1000;
-        std::snprintf(number, sizeof number, "%.3f", rounded == 0 ? 0.0 : rounded);
-        std::string trimmed = number;
-        trimmed.erase(trimmed.find_last_not_of('0') + 1);
-        if (trimmed.back() == '.') {
-            trimmed.pop_back();
-        }
-        text += (text.empty() ? "" : " ") + trimmed;
-    }
-    return text;
-}
-
-namespace {
-
-std::string ScreenName(const DesktopLayout& layout, int screen) {
-    if (screen < 0 || screen >= static_cast<int>(layout.Screens.size()) ||
-        layout.Screens[static_cast<size_t>(screen)].Name.empty()) {
-        return "(unnamed)";
-    }
-    return layout.Screens[static_cast<size_t>(screen)].Name;
-}
-
-std::string Quoted(const std::string& text) {
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"' || c == '\\' || c == '$' || c == '`') {
-            quoted += '\\';
-        }
-        quoted += c;
-    }
-    return quoted + "\"";
-}
-
-std::string HexId(uint16_t id) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%04x", id);
-    return text;
-}
-
-}  // namespace
-
-std::string MappingSummaryText(const MappingVerdict& verdict, const DesktopLayout& layout) {
-    const std::string testScreen = ScreenName(layout, layout.TestScreen);
-    const std::string turn = verdict.Turn == Orientation::Normal
-                                 ? ""
-                                 : std::string(", ") + OrientationName(verdict.Turn);
-    switch (verdict.Cause) {
-        case MappingCause::Correct:
-            return "The desktop puts the touches where the controller reports them.";
-        case MappingCause::NoTouchEvents:
-            return "No touch events: the desktop delivered no touch events to this window (no "
-                   "system driver is bound to the touchscreen, or its touches go to another "
-                   "screen).";
-        case MappingCause::WholeDesktop:
-            return "The desktop maps the touchscreen to the whole desktop instead of the monitor " +
-                   testScreen + turn + ".";
-        case MappingCause::WrongMonitor:
-            return "The desktop maps the touchscreen to the monitor " +
-                   ScreenName(layout, verdict.MappedScreen) + " instead of " + testScreen + turn +
-                   ".";
-        case MappingCause::Oriented:
-            return "The desktop maps the touchscreen to the right monitor, but " +
-                   std::string(OrientationName(verdict.Turn)) + ".";
-        case MappingCause::Unrecognised:
-            return "The desktop puts the touches elsewhere than the controller reports them, in "
-                   "none of the usual ways.";
-        case MappingCause::NotEnoughPoints:
-            return "Too few targets got desktop touch events (" +
-                   std::to_string(verdict.TargetsWithEvents) +
-                   ") to tell how the desktop maps the touchscreen.";
-    }
-    return {};
-}
-
-std::string MappingAdvice(const MappingVerdict& verdict, const DesktopLayout& layout,
-                          SessionKind session, const TouchscreenDevice& device) {
-    const bool otherArea =
-        verdict.Cause == MappingCause::WholeDesktop || verdict.Cause == MappingCause::WrongMonitor;
-    if (!otherArea && verdict.Cause != MappingCause::Oriented &&
-        !(verdict.Cause == MappingCause::Unrecognised && verdict.Calibration)) {
-        return {};
-    }
-    const std::string output = ScreenName(layout, layout.TestScreen);
-    const std::string name = Quoted(device.Name);
-    // Once the device maps to the right output, only the turn is left.
-    const std::optional<AffineMap> turnBack = OrientationMap(verdict.Turn).Inverse();
-    std::string text;
-    if (session == SessionKind::X11) {
-        if (otherArea) {
-            text += "xinput map-to-output " + name + " " + output + "\n";
-            if (verdict.Turn != Orientation::Normal && turnBack) {
-                text += "xinput set-prop " + name + " \"libinput Calibration Matrix\" " +
-                        MatrixValuesText(*turnBack) + " 0 0 1\n";
-            }
-        }
-        if (verdict.Calibration) {
-            text += std::string(otherArea ? "or, without map-to-output:\n" : "") +
-                    "xinput set-prop " + name + " \"libinput Calibration Matrix\" " +
-                    MatrixValuesText(*verdict.Calibration) + " 0 0 1\n";
-        }
-        return text;
-    }
-    const auto matrixLines = [&](const AffineMap& matrix) {
-        if (session != SessionKind::Wayland) {
-            return "Calibration matrix: " + MatrixValuesText(matrix) + " 0 0 1\n";
-        }
-        return "In /etc/udev/rules.d/99-t860-calibration.rules:\n"
-               "ACTION==\"add|change\", SUBSYSTEM==\"input\", KERNEL==\"event*\", "
-               "ATTRS{idVendor}==\"" +
-               HexId(device.Vendor) + "\", ATTRS{idProduct}==\"" + HexId(device.Product) +
-               "\", ENV{LIBINPUT_CALIBRATION_MATRIX}=\"" + MatrixValuesText(matrix) +
-               "\"\nthen: sudo udevadm control --reload-rules && sudo udevadm trigger, "
-               "and re-plug the touchscreen.\n";
-    };
-    if (otherArea) {
-        text += "Map the touchscreen to the monitor " + output +
-                " in the desktop's display or touchscreen settings.\n";
-        if (verdict.Turn != Orientation::Normal && turnBack) {
-            text += "Then set its calibration matrix:\n" + matrixLines(*turnBack);
-        }
-        if (verdict.Calibration) {
-            text += "Or, mapped as it is now:\n" + matrixLines(*verdict.Calibration);
-        }
-    } else if (verdict.Calibration) {
-        text += matrixLines(*verdict.Calibration);
-    }
-    return text;
 }

@@ -2,8 +2,7 @@
 // How the desktop maps the touchscreen, compared with what the controller
 // reports: a least-squares affine fit from the controller's positions to the
 // desktop's, the likely cause when they differ (whole desktop, wrong monitor,
-// rotated, mirrored), and the fix as text to copy. Nothing here changes the
-// system.
+// rotated, mirrored). The fix as text to copy is MappingAdvice's.
 
 #include <array>
 #include <cstdint>
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "Checks/AccuracyCheck.h"
+#include "Checks/DesktopSession.h"
 
 // A rectangle of the desktop in its own (global) pixel coordinates.
 struct DesktopRect {
@@ -82,11 +82,6 @@ struct MappingVerdict {
     std::optional<AffineMap> Calibration;
 };
 
-enum class SessionKind { X11, Wayland, Other };
-// From the session's environment: XDG_SESSION_TYPE, else whether
-// WAYLAND_DISPLAY or DISPLAY is set (each may be null).
-SessionKind SessionKindOf(const char* sessionType, const char* waylandDisplay, const char* display);
-
 // Compares the desktop's positions with the controller's over the taken
 // targets (both in window pixels) and names the likely cause: the candidate
 // mapping (a monitor or the whole desktop, turned one of the eight ways) that
@@ -94,20 +89,3 @@ SessionKind SessionKindOf(const char* sessionType, const char* waylandDisplay, c
 // targets that got no desktop events outside the window.
 MappingVerdict JudgeMapping(const std::vector<TargetSample>& samples, const DesktopLayout& layout,
                             SessionKind session);
-
-// The touchscreen as the desktop's input system knows it.
-struct TouchscreenDevice {
-    std::string Name;  // the input device's name, as xinput lists it
-    uint16_t Vendor = 0;
-    uint16_t Product = 0;
-};
-
-// What to run or write to correct the mapping, as text to copy; empty when
-// nothing needs correcting.
-std::string MappingAdvice(const MappingVerdict& verdict, const DesktopLayout& layout,
-                          SessionKind session, const TouchscreenDevice& device);
-// One line of explanation for the verdict.
-std::string MappingSummaryText(const MappingVerdict& verdict, const DesktopLayout& layout);
-
-// The six matrix values as text ("0.5 0 0 0 1 0"), three decimals at most.
-std::string MatrixValuesText(const AffineMap& map);

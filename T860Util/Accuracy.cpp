@@ -12,8 +12,8 @@
 #include <QTimer>
 #include <QTouchEvent>
 #include <cmath>
-#include <cstdlib>
 
+#include "Checks/MappingAdvice.h"
 #include "DriverInterface/DriverIO.h"
 #include "Protocol/DeviceStatus.h"
 #include "Protocol/Protocolutils.h"
@@ -33,9 +33,9 @@ TfrmAccuracy* frmAccuracy = nullptr;
 namespace {
 
 constexpr uint8_t kXPacketsReportMode = 2;
-// Mouse, digitizer, multi-touch and the feature report's precedence: the
-// choice of how the controller reports touches to the system.
-constexpr uint8_t kInputModeBits = 0x01 | 0x04 | 0x20 | 0x40;
+// The low byte's bits that choose how the system gets the touches (mouse,
+// digitizer, multi-touch, the feature report's input mode).
+constexpr uint16_t kSystemTouchBits = 0x0001 | 0x0004 | 0x0020 | 0x0040;
 constexpr int kTargetRadius = 40;
 constexpr int kTargetCross = 60;
 const QColor kTargetIdle(200, 0, 0);
@@ -43,7 +43,7 @@ const QColor kTargetHeld(230, 140, 0);
 const QColor kTargetTaken(0, 150, 0);
 constexpr int kConnectionWaitTicks = 50;  // of 100 ms
 constexpr int kRestoreWaitMs = 200;
-constexpr int kReplyWaitMs = 100;
+constexpr int kReplyWaitMs = 1000;  // at most: the reply ends the wait
 
 }  // namespace
 
@@ -107,6 +107,7 @@ TfrmAccuracy::TfrmAccuracy(QWidget* mainWindow)
     preview->Attach();
     // After the controls: it takes Alt+F4 from each of them.
     fullScreen_ = new FullScreenKeeper(this);
+    fullScreen_->ShowsKeyboardHintOn(lbHint);
     ApplyAccuracyCommandLine();
 }
 
@@ -154,18 +155,20 @@ void TfrmAccuracy::StartTest() {
     // The mode to give back is asked of the controller: the last one known
     // is 0 when nobody asked since the start, and giving back 0 would leave
     // the controller reporting no touches to the system. All of it is kept:
-    // the bits above the low byte stay as they were while X packets come.
-    // The input mode stays too: without it the controller would stop
-    // reporting touches to the system, and the desktop mapping check would
-    // never see one.
+    // the bits above the low byte stay as they were while X packets come,
+    // and so does how the system gets the touches, whose mapping the test
+    // checks.
     DeviceStatus.ReportModeReceived = false;
     GetReportMode();
     for (int waited = 0; !DeviceStatus.ReportModeReceived && waited < kReplyWaitMs; waited += 5) {
+        // A reply before ours may be waiting for this thread (the connection's
+        // information goes to the windows), and ours comes after it.
+        QCoreApplication::processEvents();
         platform::Sleep(5);
     }
     SavedReportMode = DeviceStatus.ReportMode.load();
-    SetReportModeByte(
-        static_cast<uint8_t>((SavedReportMode & kInputModeBits) | kXPacketsReportMode));
+    SetReportMode(static_cast<uint16_t>((SavedReportMode & (0xFF00 | kSystemTouchBits)) |
+                                        kXPacketsReportMode));
     fullScreen_->Show();
 }
 
@@ -345,16 +348,18 @@ AccuracyResult TfrmAccuracy::BuildResult() const {
         }
     }
     const DesktopLayout layout = CurrentDesktopLayout();
-    const SessionKind session = SessionKindOf(
-        std::getenv("XDG_SESSION_TYPE"), std::getenv("WAYLAND_DISPLAY"), std::getenv("DISPLAY"));
+    const DesktopSession session = DesktopSessionOf(SessionEnvironment::OfThisProcess());
     uint16_t vendor;
     uint16_t product;
     GetDeviceIdentity(vendor, product);
-    TouchscreenDevice device{InputDeviceName(vendor, product), vendor, product};
-    if (device.Name.empty()) {
-        device.Name = "TOUCHSCREEN NAME FROM xinput list";
+    TouchscreenDevice device{InputDeviceName(vendor, product), vendor, product, std::nullopt};
+    if (const auto udev = InputDeviceUdevMatrix(vendor, product)) {
+        device.UdevMatrix = AffineMap{*udev};
     }
-    result.Mapping = JudgeMapping(result.Samples, layout, session);
+    if (device.Name.empty()) {
+        device.Name = "TOUCHSCREEN NAME";
+    }
+    result.Mapping = JudgeMapping(result.Samples, layout, session.Kind);
     result.MappingText = MappingSummaryText(result.Mapping, layout);
     result.Advice = MappingAdvice(result.Mapping, layout, session, device);
     return result;

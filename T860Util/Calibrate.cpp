@@ -1,7 +1,7 @@
 #include "T860Util/Calibrate.h"
 
+#include <QCloseEvent>
 #include <QPushButton>
-#include <QScreen>
 
 #include "Protocol/Protocolutils.h"
 #include "T860Util/FullScreen.h"
@@ -26,13 +26,17 @@ TfrmCalibrate::TfrmCalibrate(QWidget* parent)
     btnCancelCalibration->resize(130, 25);
     connect(btnCancelCalibration, &QPushButton::clicked, this,
             &TfrmCalibrate::btnCancelCalibrationClick);
+    // After the button: it takes Alt+F4 from it too.
+    fullScreen_ = new FullScreenKeeper(this);
 }
 
 void TfrmCalibrate::FormShow() {
     platform::Sleep(500);
-    if (const QScreen* screen = ScreenUnderPointer()) {
-        setGeometry(screen->geometry());
-    }
+    fullScreen_->CoverShown();
+    CentreButton();
+}
+
+void TfrmCalibrate::CentreButton() {
     btnCancelCalibration->move(width() / 2 - btnCancelCalibration->width() / 2,
                                height() / 2 - btnCancelCalibration->height() / 2);
 }
@@ -44,4 +48,17 @@ void TfrmCalibrate::btnCancelCalibrationClick() {
 void TfrmCalibrate::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     FormShow();
+}
+
+void TfrmCalibrate::closeEvent(QCloseEvent* event) {
+    // Leaving the window must not leave the controller calibrating, where
+    // every touch would go to the calibration instead of the desktop.
+    Calibrate(false);
+    event->accept();  // hidden, not destroyed
+}
+
+void TfrmCalibrate::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // A window manager that sizes the window after it showed.
+    CentreButton();
 }

@@ -4,15 +4,23 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 #include <limits>
+
+#include "Checks/DesktopSession.h"
+#include "T860Util/Main.h"
 
 namespace {
 
 // Enough for any window manager that places a window once or twice on its
 // own before it settles; one that goes on moving it after that has won.
 constexpr int kPutBacksPerShow = 20;
+constexpr int kKeyboardGraceMs = 1500;
+const char kNoKeyboardHint[] =
+    "The desktop did not give this window the keyboard: click or touch it first.    ";
 
 // Squared distance from the point to the nearest point of the rectangle.
 qint64 DistanceSquared(const QRect& rect, const QPoint& point) {
@@ -43,17 +51,45 @@ QScreen* ScreenNear(const QPoint& point) {
     return nearest;
 }
 
-QScreen* ScreenUnderPointer() {
-    return ScreenNear(QCursor::pos());
+std::optional<QPoint> PointerOnDesktop() {
+    // A Wayland client learns the pointer's place on its own surfaces only,
+    // never on the desktop; under Xwayland the X server knows it only while
+    // the pointer is over one of its windows. Either way what Qt reports is
+    // not where the pointer is.
+    if (QGuiApplication::platformName().startsWith("wayland") ||
+        SessionKindOf(SessionEnvironment::OfThisProcess()) == SessionKind::Wayland) {
+        return std::nullopt;
+    }
+    return QCursor::pos();
 }
 
-FullScreenKeeper::FullScreenKeeper(QWidget* window) : QObject(window), window_(window) {
+QScreen* FullScreenScreen(const std::optional<QPoint>& pointer, const QWidget* mainWindow) {
+    if (pointer) {
+        return ScreenNear(*pointer);
+    }
+    // The desktop tells each window which screen it is on.
+    if (mainWindow != nullptr && mainWindow->isVisible() && mainWindow->screen() != nullptr) {
+        return mainWindow->screen();
+    }
+    return QGuiApplication::primaryScreen();
+}
+
+QScreen* ScreenForFullScreen() {
+    return FullScreenScreen(PointerOnDesktop(), frmMain);
+}
+
+FullScreenKeeper::FullScreenKeeper(QWidget* window)
+    : QObject(window), window_(window), keyboardGrace_(new QTimer(this)) {
     window_->setWindowFlags(window_->windowFlags() | Qt::Window | Qt::FramelessWindowHint);
     window_->installEventFilter(this);
+    keyboardGrace_->setSingleShot(true);
+    keyboardGrace_->setInterval(kKeyboardGraceMs);
+    connect(keyboardGrace_, &QTimer::timeout, this,
+            [this] { ShowKeyboardHint(window_->isActiveWindow()); });
 }
 
 void FullScreenKeeper::Show() {
-    ShowOn(ScreenUnderPointer());
+    ShowOn(ScreenForFullScreen());
 }
 
 void FullScreenKeeper::ShowOn(QScreen* screen) {
@@ -61,6 +97,21 @@ void FullScreenKeeper::ShowOn(QScreen* screen) {
         window_->show();  // no screen to cover
         return;
     }
+    KeepOn(screen);
+    window_->showFullScreen();
+    TakeKeyboard();
+}
+
+void FullScreenKeeper::CoverShown() {
+    if (QScreen* screen = ScreenForFullScreen()) {
+        KeepOn(screen);
+        window_->setWindowState((window_->windowState() & ~Qt::WindowMinimized) |
+                                Qt::WindowFullScreen);
+        TakeKeyboard();
+    }
+}
+
+void FullScreenKeeper::KeepOn(QScreen* screen) {
     disconnect(screenBoundsChanged_);
     screenBoundsChanged_ =
         connect(screen, &QScreen::geometryChanged, this, [this](const QRect& bounds) {
@@ -72,9 +123,26 @@ void FullScreenKeeper::ShowOn(QScreen* screen) {
     WatchKeysOfEveryControl();
     window_->setScreen(screen);
     window_->setGeometry(bounds_);
-    window_->showFullScreen();
+}
+
+void FullScreenKeeper::TakeKeyboard() {
     window_->raise();
     window_->activateWindow();
+    ShowKeyboardHint(true);
+    keyboardGrace_->start();
+}
+
+void FullScreenKeeper::ShowsKeyboardHintOn(QLabel* hint) {
+    hint_ = hint;
+    hintText_ = hint->text();
+}
+
+void FullScreenKeeper::ShowKeyboardHint(bool hasKeyboard) {
+    if (hint_ == nullptr) {
+        return;
+    }
+    hint_->setText(hasKeyboard ? hintText_ : kNoKeyboardHint + hintText_);
+    hint_->adjustSize();
 }
 
 void FullScreenKeeper::WatchKeysOfEveryControl() {
@@ -102,6 +170,15 @@ bool FullScreenKeeper::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     switch (event->type()) {
+        case QEvent::WindowActivate:
+            ShowKeyboardHint(true);
+            return false;
+        case QEvent::WindowDeactivate:
+            // Another window took the keyboard while this one is in front.
+            if (window_->isVisible() && !keyboardGrace_->isActive()) {
+                ShowKeyboardHint(false);
+            }
+            return false;
         case QEvent::Close:
             // Already closed: a second close (Alt+F4 seen by both the window
             // and a window manager) must not run the window's close again.

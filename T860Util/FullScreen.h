@@ -7,18 +7,31 @@
 #include <QMetaObject>
 #include <QObject>
 #include <QPoint>
+#include <QPointer>
 #include <QRect>
+#include <QString>
+#include <optional>
 
 class QKeyEvent;
+class QLabel;
 class QScreen;
+class QTimer;
 class QWidget;
 
 // The screen that contains the point, or the nearest one; null only when
 // there is no screen at all.
 QScreen* ScreenNear(const QPoint& point);
-// The screen a full-screen window opens on: the one under the mouse pointer
-// (on a touchscreen, where the last touch was), or the nearest.
-QScreen* ScreenUnderPointer();
+// Where the mouse pointer is on the desktop, where the platform tells an
+// application (X11, Windows); none in a Wayland session, natively or under
+// Xwayland.
+std::optional<QPoint> PointerOnDesktop();
+// The screen a full-screen window opens on, so that it appears in front of
+// the technician: the one under the pointer (on a touchscreen, where the
+// last touch was) or the nearest; without a pointer position the one that
+// holds the shown main window; else the primary screen.
+QScreen* FullScreenScreen(const std::optional<QPoint>& pointer, const QWidget* mainWindow);
+// The same for this program: its pointer and its main window.
+QScreen* ScreenForFullScreen();
 
 // Keeps one top-level window over the full bounds of a screen while it is
 // shown, and closes it on Alt+F4.
@@ -40,11 +53,19 @@ class FullScreenKeeper : public QObject {
 public:
     explicit FullScreenKeeper(QWidget* window);
 
-    // Shows the window over the whole screen under the pointer, or over the
-    // given screen, and gives it the keyboard. A screen that changes its
-    // bounds while the window is shown takes the window along.
+    // Shows the window over the whole screen that ScreenForFullScreen
+    // chooses, or over the given screen, and gives it the keyboard. A screen
+    // that changes its bounds while the window is shown takes the window
+    // along.
     void Show();
     void ShowOn(QScreen* screen);
+    // The same for a window that something else has just shown (called
+    // from its show event).
+    void CoverShown();
+
+    // The label that tells how to close the window; while the window is
+    // shown without the keyboard it also says how to give it the keyboard.
+    void ShowsKeyboardHintOn(QLabel* hint);
 
     // The bounds the window is kept on (empty before the first show).
     QRect Bounds() const { return bounds_; }
@@ -54,11 +75,19 @@ protected:
 
 private:
     static bool IsCloseKey(const QKeyEvent* key);
+    void KeepOn(QScreen* screen);
+    void TakeKeyboard();
+    void ShowKeyboardHint(bool hasKeyboard);
     void WatchKeysOfEveryControl();
     void SchedulePutBack();
     void PutBack();
 
     QWidget* window_;
+    QPointer<QLabel> hint_;
+    QString hintText_;  // the hint while the window has the keyboard
+    // Desktops hand the keyboard over a moment after the window shows; only
+    // a window still without it after this is told so.
+    QTimer* keyboardGrace_;
     QRect bounds_;
     QMetaObject::Connection screenBoundsChanged_;
     bool putBackPending_ = false;

@@ -59,6 +59,7 @@ TfrmXTest::TfrmXTest(QWidget* parent)
         return false;
     });
     preview->Attach();
+    fullScreen_->ShowsKeyboardHintOn(lbHint);
 }
 
 TfrmXTest::~TfrmXTest() {

@@ -140,4 +140,8 @@ every window be tried without the hardware.")
 # Qt's platform plugins are loaded at run time, so no library dependency
 # names them.
 set(CPACK_DEBIAN_T860UTIL_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# Qt's Wayland platform: in a Wayland session the windows are then the
+# compositor's own, which tells them their screen and their keyboard focus;
+# without it they run under Xwayland.
+set(CPACK_DEBIAN_T860UTIL_PACKAGE_RECOMMENDS "qt6-wayland")
 include(CPack)

@@ -1,7 +1,10 @@
 #include "platform/InputDevices.h"
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <locale>
+#include <sstream>
 #include <system_error>
 
 namespace {
@@ -49,31 +52,81 @@ int TouchscreenRank(const std::filesystem::path& input) {
     return LowBitSet(input / "properties", kPropDirect) ? 1 : 0;
 }
 
-}  // namespace
-
-std::string InputDeviceName(uint16_t vendor, uint16_t product, const std::string& sysfsRoot) {
+// The input<N> folder of the device with the ids, the touch screen first;
+// empty when there is none.
+std::filesystem::path FindInput(uint16_t vendor, uint16_t product, const std::string& sysfsRoot) {
     std::error_code error;
     std::filesystem::directory_iterator entries(sysfsRoot, error);
     if (error) {
         return {};
     }
-    std::string best;
+    std::filesystem::path best;
     int bestRank = -1;
     for (const auto& entry : entries) {
         // input<N> holds id/ and name; event<N> and the like repeat it.
         const std::string leaf = entry.path().filename().string();
-        if (leaf.rfind("input", 0) != 0) {
+        if (leaf.rfind("input", 0) != 0 || FirstLine(entry.path() / "name").empty()) {
             continue;
         }
         if (HexIdIs(entry.path() / "id" / "vendor", vendor) &&
             HexIdIs(entry.path() / "id" / "product", product)) {
-            const std::string name = FirstLine(entry.path() / "name");
             const int rank = TouchscreenRank(entry.path());
-            if (!name.empty() && rank > bestRank) {
-                best = name;
+            if (rank > bestRank) {
+                best = entry.path();
                 bestRank = rank;
             }
         }
     }
     return best;
+}
+
+// "E:KEY=VALUE" lines of udev's record of the input device's event node.
+std::string UdevProperty(const std::filesystem::path& input, const std::string& udevData,
+                         const std::string& key) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(input, error)) {
+        if (entry.path().filename().string().rfind("event", 0) != 0) {
+            continue;
+        }
+        // udev keeps a character device's record as c<major>:<minor>.
+        std::ifstream record(std::filesystem::path(udevData) /
+                             ("c" + FirstLine(entry.path() / "dev")));
+        std::string line;
+        while (std::getline(record, line)) {
+            if (line.rfind("E:" + key + "=", 0) == 0) {
+                return line.substr(key.size() + 3);
+            }
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+std::string InputDeviceName(uint16_t vendor, uint16_t product, const InputDeviceRoots& roots) {
+    const std::filesystem::path input = FindInput(vendor, product, roots.Sysfs);
+    return input.empty() ? std::string() : FirstLine(input / "name");
+}
+
+std::optional<std::array<double, 6>> InputDeviceUdevMatrix(uint16_t vendor, uint16_t product,
+                                                           const InputDeviceRoots& roots) {
+    const std::filesystem::path input = FindInput(vendor, product, roots.Sysfs);
+    if (input.empty()) {
+        return std::nullopt;
+    }
+    const std::string text = UdevProperty(input, roots.UdevData, "LIBINPUT_CALIBRATION_MATRIX");
+    // Six numbers and nothing else, as libinput itself takes them.
+    std::istringstream numbers(text);
+    numbers.imbue(std::locale::classic());
+    std::array<double, 6> matrix{};
+    for (double& value : matrix) {
+        if (!(numbers >> value) || !std::isfinite(value)) {
+            return std::nullopt;
+        }
+    }
+    std::string rest;
+    if (numbers >> rest) {
+        return std::nullopt;
+    }
+    return matrix;
 }

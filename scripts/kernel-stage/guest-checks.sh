@@ -293,6 +293,7 @@ for topology in separate single; do
 done
 timed input_checks
 timed desktop_checks
+. "$source/scripts/kernel-stage/wayland-checks.sh"
 
 echo "T860 guest: $failures check(s) failed, checks took $SECONDS s"
 [ "$failures" -eq 0 ]

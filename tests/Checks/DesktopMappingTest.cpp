@@ -1,13 +1,15 @@
-// The desktop mapping: the fit, the recognised causes, the correcting matrix
-// and the advice texts.
+// The desktop mapping: the fit, the recognised causes and the correcting
+// matrix; a verdict that is right needs no advice.
 
 #include <gmock/gmock.h>
+#include <array>
 
 #include <cmath>
-#include <functional>
 #include <vector>
 
 #include "Checks/DesktopMapping.h"
+#include "Checks/MappingAdvice.h"
+#include "tests/Checks/MappingSamples.h"
 #include "tests/support/ExpectMatrix.h"
 
 using ::testing::HasSubstr;
@@ -15,47 +17,11 @@ using ::testing::Not;
 
 namespace {
 
-constexpr double kWidth = 1280;
-constexpr double kHeight = 800;
+using namespace mapping_samples;
 
-DesktopLayout OneScreen() {
-    DesktopLayout layout;
-    layout.Screens = {{"HDMI-1", {0, 0, kWidth, kHeight}}};
-    layout.Window = {0, 0, kWidth, kHeight};
-    return layout;
-}
-
-// The test screen on the left, another of the same size on its right.
-DesktopLayout TwoScreens() {
-    DesktopLayout layout;
-    layout.Screens = {{"DP-1", {0, 0, kWidth, kHeight}}, {"DP-2", {kWidth, 0, kWidth, kHeight}}};
-    layout.Window = {0, 0, kWidth, kHeight};
-    return layout;
-}
-
-// Targets on the 3 x 3 grid whose desktop positions come from a mapping of
-// the controller's fractions to desktop pixels; positions outside the window
-// get no events, as the desktop would deliver them to another window.
-std::vector<TargetSample> Samples(const std::function<AccuracyPoint(AccuracyPoint)>& desktop,
-                                  int grid = 3) {
-    std::vector<TargetSample> samples;
-    for (int i = 0; i < TargetCount(grid); ++i) {
-        const AccuracyPoint f = TargetFraction(grid, i);
-        TargetSample sample;
-        sample.Taken = true;
-        sample.Target = {f.X * kWidth, f.Y * kHeight};
-        sample.Controller.Mean = {f.X * kWidth + 3, f.Y * kHeight - 2};
-        const AccuracyPoint d =
-            desktop({sample.Controller.Mean.X / kWidth, sample.Controller.Mean.Y / kHeight});
-        if (d.X >= 0 && d.X < kWidth && d.Y >= 0 && d.Y < kHeight) {
-            sample.Desktop = d;
-        }
-        samples.push_back(sample);
-    }
-    return samples;
-}
-
-const TouchscreenDevice kDevice{"Brightfold BFT860", 0x2F7A, 0x0006};
+const TouchscreenDevice kDevice{"Brightfold BFT860", 0x2F7A, 0x0006, std::nullopt};
+const DesktopSession kX11{SessionKind::X11};
+const DesktopSession kWayland{SessionKind::Wayland};
 
 }  // namespace
 
@@ -95,7 +61,7 @@ TEST(DesktopMapping, TheRightMonitorIsCorrectAndNeedsNoAdvice) {
     EXPECT_NEAR(verdict.Fit->M[0], 1, 1e-9);
     EXPECT_NEAR(verdict.FitResidualPx, 0, 1e-6);
     EXPECT_FALSE(verdict.Calibration);
-    EXPECT_EQ(MappingAdvice(verdict, TwoScreens(), SessionKind::X11, kDevice), "");
+    EXPECT_EQ(MappingAdvice(verdict, TwoScreens(), kX11, kDevice), "");
 }
 
 TEST(DesktopMapping, TheWholeOfTwoScreensIsRecognisedFromTheLeftColumnAlone) {
@@ -109,8 +75,8 @@ TEST(DesktopMapping, TheWholeOfTwoScreensIsRecognisedFromTheLeftColumnAlone) {
     EXPECT_EQ(verdict.TargetsWithEvents, 3);
     EXPECT_FALSE(verdict.Fit);  // one column does not span the plane
     ExpectMatrix(verdict.Calibration, {0.5, 0, 0, 0, 1, 0});
-    const std::string advice = MappingAdvice(verdict, layout, SessionKind::X11, kDevice);
-    EXPECT_THAT(advice, HasSubstr("xinput map-to-output \"Brightfold BFT860\" DP-1\n"));
+    const std::string advice = MappingAdvice(verdict, layout, kX11, kDevice);
+    EXPECT_THAT(advice, HasSubstr("xinput map-to-output 'Brightfold BFT860' DP-1\n"));
     EXPECT_THAT(advice, HasSubstr("\"libinput Calibration Matrix\" 0.5 0 0 0 1 0 0 0 1"));
     EXPECT_THAT(MappingSummaryText(verdict, layout), HasSubstr("whole desktop"));
 }
@@ -159,21 +125,6 @@ TEST(DesktopMapping, RotationsAndMirrorsOnTheRightMonitor) {
     }
 }
 
-TEST(DesktopMapping, WaylandGetsAUdevRuleForTheControllersInputDevice) {
-    const AffineMap turn = OrientationMap(Orientation::Rotated90);
-    const MappingVerdict verdict =
-        JudgeMapping(Samples([&](AccuracyPoint f) {
-                         const AccuracyPoint t = turn.Apply(f);
-                         return AccuracyPoint{t.X * kWidth, t.Y * kHeight};
-                     }),
-                     OneScreen(), SessionKind::Wayland);
-    const std::string advice = MappingAdvice(verdict, OneScreen(), SessionKind::Wayland, kDevice);
-    EXPECT_THAT(advice, HasSubstr("ATTRS{idVendor}==\"2f7a\", ATTRS{idProduct}==\"0006\", "
-                                  "ENV{LIBINPUT_CALIBRATION_MATRIX}=\"0 1 0 -1 0 1\""));
-    EXPECT_THAT(advice, Not(HasSubstr("xinput")));
-    EXPECT_THAT(MappingSummaryText(verdict, OneScreen()), HasSubstr("rotated 90"));
-}
-
 TEST(DesktopMapping, AnotherMonitorIsFixedByMappingToTheOutputNotByAMatrix) {
     // Touches mapped to a monitor beside the window never reach it; this one
     // overlaps the test screen (a clone at a lower resolution), so they do.
@@ -186,8 +137,8 @@ TEST(DesktopMapping, AnotherMonitorIsFixedByMappingToTheOutputNotByAMatrix) {
     EXPECT_EQ(verdict.Cause, MappingCause::WrongMonitor);
     EXPECT_EQ(verdict.MappedScreen, 1);
     EXPECT_FALSE(verdict.Calibration);
-    EXPECT_EQ(MappingAdvice(verdict, layout, SessionKind::X11, kDevice),
-              "xinput map-to-output \"Brightfold BFT860\" DP-1\n");
+    EXPECT_EQ(MappingAdvice(verdict, layout, kX11, kDevice),
+              "xinput map-to-output 'Brightfold BFT860' DP-1\n");
     EXPECT_THAT(MappingSummaryText(verdict, layout), HasSubstr("VGA-1 instead of DP-1"));
 }
 
@@ -198,7 +149,7 @@ TEST(DesktopMapping, NoDesktopEventsAndTooFewAreSaidSo) {
     const MappingVerdict verdict = JudgeMapping(none, OneScreen(), SessionKind::X11);
     EXPECT_EQ(verdict.Cause, MappingCause::NoTouchEvents);
     EXPECT_THAT(MappingSummaryText(verdict, OneScreen()), HasSubstr("No touch events"));
-    EXPECT_EQ(MappingAdvice(verdict, OneScreen(), SessionKind::X11, kDevice), "");
+    EXPECT_EQ(MappingAdvice(verdict, OneScreen(), kX11, kDevice), "");
 
     std::vector<TargetSample> one = none;
     one[4].Desktop = one[4].Controller.Mean;
@@ -216,7 +167,7 @@ TEST(DesktopMapping, AnOddMappingIsUnrecognisedWithAMatrixFromTheFit) {
                      OneScreen(), SessionKind::Wayland);
     EXPECT_EQ(verdict.Cause, MappingCause::Unrecognised);
     ExpectMatrix(verdict.Calibration, {1.25, 0, 0, 0, 1.25, 0});
-    EXPECT_THAT(MappingAdvice(verdict, OneScreen(), SessionKind::Wayland, kDevice),
+    EXPECT_THAT(MappingAdvice(verdict, OneScreen(), kWayland, kDevice),
                 HasSubstr("LIBINPUT_CALIBRATION_MATRIX}=\"1.25 0 0 0 1.25 0\""));
 }
 
@@ -224,23 +175,4 @@ TEST(DesktopMapping, MatrixTextHasThreeDecimalsAtMostAndNoNegativeZero) {
     AffineMap map;
     map.M = {0.33333, -0.0001, 1, -1, 0.5, 0.12349};
     EXPECT_EQ(MatrixValuesText(map), "0.333 0 1 -1 0.5 0.123");
-}
-
-TEST(DesktopMapping, DeviceNamesAreQuotedForTheShell) {
-    const MappingVerdict verdict =
-        JudgeMapping(Samples([](AccuracyPoint f) {
-                         return AccuracyPoint{f.X * 2 * kWidth, f.Y * kHeight};
-                     }),
-                     TwoScreens(), SessionKind::X11);
-    const std::string advice =
-        MappingAdvice(verdict, TwoScreens(), SessionKind::X11, {"Touch \"$(rm -rf ~)\"", 1, 2});
-    EXPECT_THAT(advice, HasSubstr("\"Touch \\\"\\$(rm -rf ~)\\\"\""));
-}
-
-TEST(DesktopMapping, TheSessionKindComesFromTheSessionTypeFirst) {
-    EXPECT_EQ(SessionKindOf("wayland", nullptr, ":0"), SessionKind::Wayland);
-    EXPECT_EQ(SessionKindOf("x11", "wayland-0", nullptr), SessionKind::X11);
-    EXPECT_EQ(SessionKindOf("tty", "wayland-0", ":0"), SessionKind::Wayland);
-    EXPECT_EQ(SessionKindOf(nullptr, "", ":1"), SessionKind::X11);
-    EXPECT_EQ(SessionKindOf(nullptr, nullptr, nullptr), SessionKind::Other);
 }

@@ -7,13 +7,19 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "Protocol/DeviceStatus.h"
 #include "T860Util/Dispatch.h"
+#include "T860Util/FullScreen.h"
 #include "tests/T860Util/AppFixture.h"
 #include "tests/support/WaitUntil.h"
 
@@ -27,6 +33,16 @@ const QColor kDownGreen(0, 128, 0);
 Report64 XDown(float x, float y) {
     return XReport(kXLengthOneTouch, {1, x, y});
 }
+
+// Puts the pointer at a point for one test, and back where it was after it.
+class PointerAt {
+public:
+    explicit PointerAt(const QPoint& point) : before_(QCursor::pos()) { QCursor::setPos(point); }
+    ~PointerAt() { QCursor::setPos(before_); }
+
+private:
+    QPoint before_;
+};
 
 class TouchTestScreen : public AppFixture {
 protected:
@@ -96,12 +112,95 @@ TEST_F(TouchTestScreen, OpensOnTheScreenUnderThePointer) {
         GTEST_SKIP() << "one screen";
     }
     const QRect second = screens[1]->geometry();
-    QCursor::setPos(second.center());
+    const PointerAt pointer(second.center());
     ASSERT_NO_FATAL_FAILURE(OpenXTest(second));
     OnChannel6Report(0, XDown(kMiddle, kMiddle).data(), 64);
     EXPECT_TRUE(WaitUntil([&] { return ShowsDownTouchInTheMiddleOf(second); }));
     xtest_->close();
-    QCursor::setPos(ScreenBounds().center());
+}
+
+// Run by its own ctest entry on two offscreen screens.
+TEST_F(TouchTestScreen, WithoutAPointerPositionTheScreenOfTheMainWindowThenThePrimary) {
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (screens.size() < 2) {
+        GTEST_SKIP() << "one screen";
+    }
+    // Beyond the right edge of the second screen: the nearest is the second.
+    const QPoint beyond = screens[1]->geometry().topRight() + QPoint(500, 10);
+    EXPECT_EQ(FullScreenScreen(beyond, main_.get()), screens[1]);
+    EXPECT_EQ(FullScreenScreen(std::nullopt, main_.get()), QGuiApplication::primaryScreen())
+        << "the main window is not shown";
+    main_->move(screens[1]->geometry().topLeft() + QPoint(40, 40));
+    main_->show();
+    ASSERT_TRUE(WaitUntil([&] { return main_->screen() == screens[1]; }));
+    EXPECT_EQ(FullScreenScreen(std::nullopt, main_.get()), screens[1]);
+    EXPECT_EQ(FullScreenScreen(screens[0]->geometry().center(), main_.get()), screens[0])
+        << "the pointer, where known, comes first";
+    main_->hide();
+}
+
+TEST_F(TouchTestScreen, InAWaylandSessionThePointerIsNotTakenEvenFromXwayland) {
+    struct Variable {
+        const char* name;
+        std::optional<std::string> before;
+    };
+    std::vector<Variable> saved;
+    for (const char* name : {"XDG_SESSION_TYPE", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(name);
+        saved.push_back({name, value ? std::optional<std::string>(value) : std::nullopt});
+    }
+    unsetenv("XDG_SESSION_TYPE");
+    setenv("WAYLAND_DISPLAY", "wayland-0", 1);
+    const bool pointerInWayland = PointerOnDesktop().has_value();
+    setenv("XDG_SESSION_TYPE", "x11", 1);
+    const bool pointerInX11 = PointerOnDesktop().has_value();
+    for (const Variable& variable : saved) {
+        variable.before ? setenv(variable.name, variable.before->c_str(), 1)
+                        : unsetenv(variable.name);
+    }
+    EXPECT_FALSE(pointerInWayland);
+    EXPECT_TRUE(pointerInX11);
+}
+
+TEST_F(TouchTestScreen, ShownWithoutTheKeyboardTheHintSaysHowToGiveIt) {
+    main_->show();
+    ASSERT_NO_FATAL_FAILURE(OpenXTest());
+    ASSERT_TRUE(WaitUntil([this] { return xtest_->isActiveWindow(); }));
+    EXPECT_EQ(xtest_->lbHint->text(), "Alt+F4 to close window");
+    main_->activateWindow();
+    ASSERT_TRUE(WaitUntil([this] { return main_->isActiveWindow(); }));
+    EXPECT_TRUE(WaitUntil([this] {
+        return xtest_->lbHint->text() ==
+               "The desktop did not give this window the keyboard: click or touch it first.    "
+               "Alt+F4 to close window";
+    })) << xtest_->lbHint->text().toStdString();
+    xtest_->activateWindow();
+    EXPECT_TRUE(WaitUntil([this] { return xtest_->lbHint->text() == "Alt+F4 to close window"; }));
+    xtest_->close();
+    main_->hide();
+}
+
+TEST_F(TouchTestScreen, CalibrationCoversTheScreenUnderThePointerAndAltF4CancelsIt) {
+    const QRect screen = QGuiApplication::screens().back()->geometry();
+    const PointerAt pointer(screen.center());
+    main_->btnCalibrate->click();
+    const QRect button = calibrate_->btnCancelCalibration->geometry();
+    ASSERT_TRUE(WaitUntil([&] {
+        return calibrate_->isVisible() && calibrate_->geometry() == screen &&
+               calibrate_->btnCancelCalibration->pos() ==
+                   QPoint(screen.width() / 2 - button.width() / 2,
+                          screen.height() / 2 - button.height() / 2);
+    })) << calibrate_->geometry().x()
+        << "," << calibrate_->geometry().y() << " " << calibrate_->geometry().width() << "x"
+        << calibrate_->geometry().height();
+    recorder_->Clear();
+    QTest::keyClick(calibrate_->btnCancelCalibration, Qt::Key_F4, Qt::AltModifier);
+    EXPECT_FALSE(calibrate_->isVisible());
+    EXPECT_TRUE(WaitUntil([this] {
+        const std::vector<Report65> sent = recorder_->Sent(6);
+        return !sent.empty() && Hex(sent.back(), 5) == "06 43 02 21 00";
+    })) << "the calibration is stopped, not left running";
+    EXPECT_TRUE(WaitUntil([] { return !DeviceStatus.Calibrating; }));
 }
 
 TEST_F(TouchTestScreen, MovedOrResizedByOthersItGoesBackOverTheScreen) {

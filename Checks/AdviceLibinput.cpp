@@ -1,0 +1,44 @@
+// The fix through libinput's own udev property, which every compositor that
+// reads its touchscreens through libinput honours, and the text for a
+// Wayland compositor that the advice does not know by name.
+
+#include "Checks/AdviceText.h"
+
+std::string UdevMatrixRule(const AffineMap& matrix, const TouchscreenDevice& device) {
+    // Matched on the input device's own ids, which a touchscreen has on any
+    // bus (USB, Bluetooth, I2C), and only on its touchscreen node.
+    return "In /etc/udev/rules.d/99-t860-calibration.rules:\n"
+           "ACTION==\"add|change\", SUBSYSTEM==\"input\", KERNEL==\"event*\", "
+           "ENV{ID_INPUT_TOUCHSCREEN}==\"1\", ATTRS{id/vendor}==\"" +
+           HexId(device.Vendor) + "\", ATTRS{id/product}==\"" + HexId(device.Product) +
+           "\", ENV{LIBINPUT_CALIBRATION_MATRIX}=\"" + MatrixValuesText(matrix) +
+           "\"\n"
+           "then: sudo udevadm control --reload-rules && sudo udevadm trigger "
+           "--subsystem-match=input --action=change\n"
+           "and plug the touchscreen in again (or log in again): the desktop reads the matrix "
+           "when the touchscreen appears.\n";
+}
+
+std::string LibinputCompositorAdvice(const std::string& mapToOutput, const MappingFix& fix,
+                                     const TouchscreenDevice& device) {
+    std::string text;
+    if (fix.MapToOutput) {
+        text += mapToOutput;
+        if (fix.AfterMapping) {
+            text +=
+                "Then set its calibration matrix.\n" + UdevMatrixRule(*fix.AfterMapping, device);
+        }
+        if (fix.AsMapped) {
+            text += "Or, mapped as it is now:\n" + UdevMatrixRule(*fix.AsMapped, device);
+        }
+    } else if (fix.AsMapped) {
+        text += UdevMatrixRule(*fix.AsMapped, device);
+    }
+    return text;
+}
+
+std::string WaylandAdvice(const MappingFix& fix, const TouchscreenDevice& device) {
+    return LibinputCompositorAdvice("Map the touchscreen to the monitor " + fix.Output +
+                                        " in the desktop's display or touchscreen settings.\n",
+                                    fix, device);
+}
