@@ -33,12 +33,19 @@ void PrometheusText::Sample(double value, const PrometheusLabels& labels) {
     if (!labels.empty()) {
         text_ += '{';
         for (size_t i = 0; i < labels.size(); ++i) {
-            text_ += (i == 0 ? "" : ",") + labels[i].first + "=\"" +
-                     EscapeLabelValue(labels[i].second) + "\"";
+            if (i > 0) {
+                text_ += ',';
+            }
+            text_ += labels[i].first;
+            text_ += "=\"";
+            text_ += EscapeLabelValue(labels[i].second);
+            text_ += '"';
         }
         text_ += '}';
     }
-    text_ += " " + PrometheusNumber(value) + "\n";
+    text_ += ' ';
+    text_ += PrometheusNumber(value);
+    text_ += '\n';
 }
 
 void PrometheusText::Gauge(std::string_view name, std::string_view help, double value) {

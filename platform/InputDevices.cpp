@@ -89,8 +89,11 @@ std::string UdevProperty(const std::filesystem::path& input, const std::string& 
             continue;
         }
         // udev keeps a character device's record as c<major>:<minor>.
-        std::ifstream record(std::filesystem::path(udevData) /
-                             ("c" + FirstLine(entry.path() / "dev")));
+        // Appended, not "c" + ...: GCC 12 warns falsely (-Wrestrict) on a
+        // literal before a temporary string.
+        std::string name = "c";
+        name += FirstLine(entry.path() / "dev");
+        std::ifstream record(std::filesystem::path(udevData) / name);
         std::string line;
         while (std::getline(record, line)) {
             if (line.rfind("E:" + key + "=", 0) == 0) {

@@ -8,7 +8,12 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
-scripts/package.sh >/dev/null
+# Its build's output only when it fails: a compiler error must show in CI.
+if ! package_output=$(scripts/package.sh 2>&1); then
+    echo "$package_output" >&2
+    echo "package check: scripts/package.sh failed" >&2
+    exit 1
+fi
 build=build/package
 ctl_deb=$(ls "$build"/t860ctl_*.deb)
 util_deb=$(ls "$build"/t860util_*.deb)
