@@ -10,14 +10,20 @@ namespace {
 constexpr int kWidth = 1000;
 constexpr int kHeight = 500;
 
+// The controller's finger, down at (x, y), reports itself still there every
+// 10 ms from `from` to `to`.
+void KeepStill(AccuracySession& session, double x, double y, uint32_t from, uint32_t to) {
+    for (uint32_t at = from; at <= to; at += 10) {
+        session.OnControllerTouch(2, x, y, at);
+    }
+}
+
 // Holds the controller's finger at (x, y) from t for holdMs, lifts, and
 // returns the time after the lift.
 uint32_t TouchAndHold(AccuracySession& session, double x, double y, uint32_t t,
                       uint32_t holdMs = 300) {
     session.OnControllerTouch(1, x, y, t);
-    for (uint32_t at = t + 10; at <= t + holdMs; at += 10) {
-        session.OnControllerTouch(2, x, y, at);
-    }
+    KeepStill(session, x, y, t + 10, t + holdMs);
     session.OnControllerTouch(3, x, y, t + holdMs + 10);
     return t + holdMs + 100;
 }
@@ -55,9 +61,7 @@ TEST(AccuracySession, ALiftBeforeTheHoldDoesNotCountAndAMissingLiftTimesOut) {
     EXPECT_EQ(session.CurrentTarget(), 0);
 
     session.OnControllerTouch(1, 100, 50, 1000);
-    for (uint32_t t = 1010; t <= 1200; t += 10) {
-        session.OnControllerTouch(2, 100, 50, t);
-    }
+    KeepStill(session, 100, 50, 1010, 1200);
     EXPECT_EQ(session.Phase(), AccuracyPhase::Lifting);
     EXPECT_FALSE(session.OnTick(1300));
     EXPECT_TRUE(session.OnTick(1200 + AccuracySession::kLiftTimeoutMs));
@@ -101,9 +105,7 @@ TEST(AccuracySession, TheDesktopPositionIsTheMeanDuringTheHoldOrTheStillFingersL
     session.OnControllerTouch(1, 100, 50, 1000);
     session.OnDesktopTouch(1, 110, 60, 1010);
     session.OnDesktopTouch(2, 112, 62, 1100);
-    for (uint32_t t = 1010; t <= 1200; t += 10) {
-        session.OnControllerTouch(2, 100, 50, t);
-    }
+    KeepStill(session, 100, 50, 1010, 1200);
     session.OnDesktopTouch(2, 300, 300, 1250);  // after the hold: not needed
     session.OnControllerTouch(3, 100, 50, 1260);
     ASSERT_TRUE(session.Sample(0).Desktop);
@@ -123,9 +125,7 @@ TEST(AccuracySession, TheDesktopPositionIsTheMeanDuringTheHoldOrTheStillFingersL
     for (int i = 0; i < 2000; ++i) {
         session.OnDesktopTouch(2, i < 1400 ? 0 : 890, 55, 3000);
     }
-    for (uint32_t t = 3010; t <= 3200; t += 10) {
-        session.OnControllerTouch(2, 900, 50, t);
-    }
+    KeepStill(session, 900, 50, 3010, 3200);
     session.OnControllerTouch(3, 900, 50, 3210);
     ASSERT_TRUE(session.Sample(2).Desktop);
     EXPECT_DOUBLE_EQ(session.Sample(2).Desktop->X, 890);
@@ -143,9 +143,7 @@ TEST(AccuracySession, LateDesktopTouchesAreCountedForTheHoldTheyArePartOf) {
     // moments; this touch's own points come late, after the hold.
     session.OnDesktopTouch(2, 102, 52, 1410);
     session.OnDesktopTouch(3, 102, 52, 1420);
-    for (uint32_t t = 1410; t <= 1600; t += 10) {
-        session.OnControllerTouch(2, 500, 50, t);
-    }
+    KeepStill(session, 500, 50, 1410, 1600);
     session.OnDesktopTouch(1, 503, 49, 1650);
     session.OnDesktopTouch(2, 504, 49, 1660);
     session.OnControllerTouch(3, 500, 50, 1700);
@@ -165,9 +163,7 @@ TEST(AccuracySession, LateDesktopTouchesAreCountedForTheHoldTheyArePartOf) {
     session.OnDesktopTouch(3, 10, 10, 2110);
     session.OnControllerTouch(1, 100, 250, 2200);
     session.OnDesktopTouch(1, 98, 251, 2210);
-    for (uint32_t t = 2210; t <= 2400; t += 10) {
-        session.OnControllerTouch(2, 100, 250, t);
-    }
+    KeepStill(session, 100, 250, 2210, 2400);
     session.OnDesktopTouch(3, 0, 0, 2410);  // a cancel: no position
     session.OnControllerTouch(3, 100, 250, 2420);
     ASSERT_TRUE(session.Sample(3).Desktop);
