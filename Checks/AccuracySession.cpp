@@ -40,6 +40,7 @@ void AccuracySession::BeginTarget(int index) {
     capture_.Reset();
     holding_ = false;
     desktopCount_ = 0;
+    firstDesktopTouch_ = desktopTouches_ + 1;
     phase_ = AccuracyPhase::Touching;
 }
 
@@ -74,11 +75,16 @@ bool AccuracySession::OnControllerTouch(uint8_t state, double x, double y, uint3
     return true;
 }
 
-void AccuracySession::OnDesktopTouch(double x, double y, uint32_t nowMs) {
-    if (phase_ == AccuracyPhase::Finished || !std::isfinite(x) || !std::isfinite(y)) {
+void AccuracySession::OnDesktopTouch(uint8_t state, double x, double y, uint32_t nowMs) {
+    if (state == 1) {
+        ++desktopTouches_;  // counted even when unused, so later touches stay apart
+    }
+    if (phase_ == AccuracyPhase::Finished || state < 1 || state > 3 || !std::isfinite(x) ||
+        !std::isfinite(y)) {
         return;
     }
-    desktop_[static_cast<size_t>(desktopCount_ % kDesktopPoints)] = {{x, y}, nowMs};
+    desktop_[static_cast<size_t>(desktopCount_ % kDesktopPoints)] = {
+        {x, y}, nowMs, desktopTouches_, state == 3};
     ++desktopCount_;
     if (desktopCount_ == 2 * kDesktopPoints) {
         desktopCount_ = kDesktopPoints;  // keeps the ring's order, never overflows
@@ -93,20 +99,44 @@ bool AccuracySession::OnTick(uint32_t nowMs) {
     return true;
 }
 
+std::optional<uint32_t> AccuracySession::DesktopTouchOfHold() const {
+    // The desktop may deliver its touches late, so a point of the previous
+    // target's touch can still arrive after this target began: only a touch
+    // that went down during this target counts, and of those the newest that
+    // had not already lifted before the controller's touch went down.
+    const int stored = std::min(desktopCount_, kDesktopPoints);
+    std::optional<uint32_t> liftedEarly;
+    for (int i = desktopCount_ - 1; i >= desktopCount_ - stored; --i) {
+        const TimedPoint& point = desktop_[static_cast<size_t>(i % kDesktopPoints)];
+        if (point.Touch < firstDesktopTouch_ || point.Touch == liftedEarly) {
+            continue;
+        }
+        if (point.Lift && static_cast<int32_t>(point.Ms - touchStartMs_) < 0) {
+            liftedEarly = point.Touch;
+            continue;
+        }
+        return point.Touch;
+    }
+    return std::nullopt;
+}
+
 std::optional<AccuracyPoint> AccuracySession::DesktopDuring(const HeldTouch& held) const {
     // A finger held still sends the desktop no moves, so the hold may hold no
-    // desktop point at all: then the last one before it stands for it, or
-    // failing that the first after it.
+    // desktop point at all: then the touch's last one before it stands for
+    // it, or failing that the first after it.
+    const std::optional<uint32_t> touch = DesktopTouchOfHold();
+    if (!touch) {
+        return std::nullopt;
+    }
     const int stored = std::min(desktopCount_, kDesktopPoints);
-    const int first = desktopCount_ - stored;
     AccuracyPoint sum;
     int inHold = 0;
     const TimedPoint* before = nullptr;
     const TimedPoint* after = nullptr;
-    for (int i = first; i < desktopCount_; ++i) {
+    for (int i = desktopCount_ - stored; i < desktopCount_; ++i) {
         const TimedPoint& point = desktop_[static_cast<size_t>(i % kDesktopPoints)];
-        if (static_cast<int32_t>(point.Ms - touchStartMs_) < -kDesktopLeadMs) {
-            continue;  // the previous touch's
+        if (point.Touch != *touch || point.Lift) {
+            continue;  // a lift's position may be none (a cancelled touch)
         }
         const int32_t sinceStart = static_cast<int32_t>(point.Ms - held.StartMs);
         const int32_t sinceEnd = static_cast<int32_t>(point.Ms - held.EndMs);

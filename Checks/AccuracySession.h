@@ -32,8 +32,9 @@ public:
     // A touch of the controller's first finger in window pixels (1 down,
     // 2 move, 3 up). True when the phase, the target or the holding changed.
     bool OnControllerTouch(uint8_t state, double x, double y, uint32_t nowMs);
-    // A touch position the desktop delivered to the window.
-    void OnDesktopTouch(double x, double y, uint32_t nowMs);
+    // A touch position the desktop delivered to the window (1 down, 2 move,
+    // 3 up, as for the controller).
+    void OnDesktopTouch(uint8_t state, double x, double y, uint32_t nowMs);
     // True when a missing lift was taken as one.
     bool OnTick(uint32_t nowMs);
 
@@ -48,16 +49,18 @@ private:
     struct TimedPoint {
         AccuracyPoint Point;
         uint32_t Ms;
+        uint32_t Touch;  // which of the desktop's touches it is part of
+        bool Lift;
     };
     static constexpr int kDesktopPoints = 512;
-    // The desktop may see a touch go down a little before the controller's
-    // packet arrives; older points belong to an earlier touch.
-    static constexpr int32_t kDesktopLeadMs = 150;
 
     void BeginTarget(int index);
     // Records the desktop position of the hold and moves on.
     void FinishTarget();
     std::optional<AccuracyPoint> DesktopDuring(const HeldTouch& held) const;
+    // The desktop touch that stands for the hold, if any went down since the
+    // target began and was not over before the controller's touch began.
+    std::optional<uint32_t> DesktopTouchOfHold() const;
 
     int gridSize_ = kSmallTargetGrid;
     int width_ = 0;
@@ -72,5 +75,7 @@ private:
     HeldTouch held_;
     std::array<TargetSample, kMaxTargets> samples_{};
     std::array<TimedPoint, kDesktopPoints> desktop_{};
-    int desktopCount_ = 0;  // points of the current target, the newest overwrite the oldest
+    int desktopCount_ = 0;         // points of the current target, the newest overwrite the oldest
+    uint32_t desktopTouches_ = 0;  // desktop touches gone down so far
+    uint32_t firstDesktopTouch_ = 1;  // the first that went down during the current target
 };

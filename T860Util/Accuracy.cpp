@@ -461,12 +461,15 @@ bool TfrmAccuracy::OnDesktopTouch(QEvent* event) {
         return true;
     }
     const QEventPoint& point = touch->points().first();
-    if (point.state() == QEventPoint::Released) {
-        return true;
+    uint8_t state = 2;
+    if (point.state() == QEventPoint::Pressed) {
+        state = 1;
+    } else if (point.state() == QEventPoint::Released || event->type() == QEvent::TouchCancel) {
+        state = 3;
     }
     const QPointF at = point.position();
     std::lock_guard<std::mutex> guard(sessionLock_);
-    session_.OnDesktopTouch(at.x(), at.y(), platform::GetTickCount());
+    session_.OnDesktopTouch(state, at.x(), at.y(), platform::GetTickCount());
     return true;
 }
 

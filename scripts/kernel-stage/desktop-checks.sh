@@ -2,8 +2,11 @@
 # desktop_checks starts udevd (libinput takes only input devices that udevd
 # has initialised), plugs its own controller, starts Xorg with the dummy
 # video driver and two outputs side by side, checks that libinput gives the X
-# server the controller as a direct touch device, and opens t860util's
-# accuracy test on the first output.
+# server the controller as a direct touch device, opens t860util's accuracy
+# test on the first output, and has the virtual technician play it through
+# kernel, libinput, Xorg and Qt: X's default mapping over both outputs is
+# judged "whole desktop", and the xinput command the program advises makes it
+# "correct".
 
 desktop_display=:1
 desktop_touchscreen="BFT860 virtual controller"
@@ -41,6 +44,63 @@ accuracy_window_checks() {
         kill "$pid"
     fi
     wait "$pid" 2>/dev/null
+}
+
+last_accuracy=$work/xconfig/Brightfold/T860/LastAccuracy.json
+has_verdict() { jq -e '.mapping.verdict' "$last_accuracy" >/dev/null 2>&1; }
+
+# play_accuracy LABEL: opens the accuracy test, lets the technician touch the
+# nine targets, closes the test once its result is kept, and leaves the
+# mapping's verdict and advice in $verdict and $advice.
+play_accuracy() {
+    local pid window
+    verdict= advice=
+    rm -f "$last_accuracy"
+    DISPLAY=$desktop_display xdotool mousemove 200 200
+    DISPLAY=$desktop_display QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME=$work/xconfig \
+        "$util" /accuracy >"$work/accuracy-$1.out" 2>&1 &
+    pid=$!
+    if ! wait_for 300 window_up "Accuracy Test"; then
+        bad "[desktop] $1: no accuracy test window: $(tail -n 5 "$work/accuracy-$1.out")"
+        kill "$pid" 2>/dev/null
+        return 1
+    fi
+    echo "technician 9 500" >&8
+    if wait_for 300 has_verdict; then
+        verdict=$(jq -r '.mapping.verdict' "$last_accuracy")
+        advice=$(jq -r '.mapping.advice' "$last_accuracy")
+    else
+        bad "[desktop] $1: the technician's run left no result: $(tail -n 5 "$work/accuracy-$1.out")"
+    fi
+    window=$(window_of "Accuracy Test")
+    DISPLAY=$desktop_display xdotool key --window "$window" alt+F4 2>/dev/null
+    wait_for 100 gone "$pid" || kill "$pid"
+    wait "$pid" 2>/dev/null
+    [ -n "$verdict" ]
+}
+
+# X maps a touchscreen over the whole desktop until told otherwise; the
+# program sees that and advises the xinput command that fixes it.
+accuracy_mapping_checks() {
+    play_accuracy default-mapping || return
+    if [ "$verdict" = "whole desktop" ]; then
+        ok "[desktop] X's default mapping over both outputs is judged \"whole desktop\""
+    else
+        bad "[desktop] X's default mapping was judged \"$verdict\", not \"whole desktop\""
+        return
+    fi
+    local fix
+    fix=$(grep -m 1 '^xinput ' <<<"$advice")
+    if [ -z "$fix" ]; then
+        bad "[desktop] the advice holds no xinput command: $advice"
+        return
+    fi
+    # Run as pasted into a shell.
+    check "[desktop] the advice's command: $fix" env DISPLAY=$desktop_display sh -c "$fix"
+    play_accuracy advised-mapping || return
+    [ "$verdict" = "correct" ] &&
+        ok "[desktop] after the advised command the mapping is judged \"correct\"" ||
+        bad "[desktop] after the advised command the mapping was judged \"$verdict\": $(jq -c '.mapping' "$last_accuracy")"
 }
 
 desktop_checks() {
@@ -98,6 +158,7 @@ CONF
     expect "[desktop] libinput makes the controller a direct touch device" "Touch mode: direct"
 
     accuracy_window_checks
+    accuracy_mapping_checks
 
     kill "$x_pid" 2>/dev/null
     wait "$x_pid" 2>/dev/null

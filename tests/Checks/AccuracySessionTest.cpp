@@ -10,14 +10,20 @@ namespace {
 constexpr int kWidth = 1000;
 constexpr int kHeight = 500;
 
+// The controller's finger, down at (x, y), reports itself still there every
+// 10 ms from `from` to `to`.
+void KeepStill(AccuracySession& session, double x, double y, uint32_t from, uint32_t to) {
+    for (uint32_t at = from; at <= to; at += 10) {
+        session.OnControllerTouch(2, x, y, at);
+    }
+}
+
 // Holds the controller's finger at (x, y) from t for holdMs, lifts, and
 // returns the time after the lift.
 uint32_t TouchAndHold(AccuracySession& session, double x, double y, uint32_t t,
                       uint32_t holdMs = 300) {
     session.OnControllerTouch(1, x, y, t);
-    for (uint32_t at = t + 10; at <= t + holdMs; at += 10) {
-        session.OnControllerTouch(2, x, y, at);
-    }
+    KeepStill(session, x, y, t + 10, t + holdMs);
     session.OnControllerTouch(3, x, y, t + holdMs + 10);
     return t + holdMs + 100;
 }
@@ -55,9 +61,7 @@ TEST(AccuracySession, ALiftBeforeTheHoldDoesNotCountAndAMissingLiftTimesOut) {
     EXPECT_EQ(session.CurrentTarget(), 0);
 
     session.OnControllerTouch(1, 100, 50, 1000);
-    for (uint32_t t = 1010; t <= 1200; t += 10) {
-        session.OnControllerTouch(2, 100, 50, t);
-    }
+    KeepStill(session, 100, 50, 1010, 1200);
     EXPECT_EQ(session.Phase(), AccuracyPhase::Lifting);
     EXPECT_FALSE(session.OnTick(1300));
     EXPECT_TRUE(session.OnTick(1200 + AccuracySession::kLiftTimeoutMs));
@@ -95,15 +99,14 @@ TEST(AccuracySession, ARedoneTargetReplacesItsSampleAndStepBackForgetsOne) {
 TEST(AccuracySession, TheDesktopPositionIsTheMeanDuringTheHoldOrTheStillFingersLast) {
     AccuracySession session;
     session.Start(3, kWidth, kHeight, 200);
-    // Points of the hold are averaged; one long before the touch is not its.
-    session.OnDesktopTouch(1, 1, 0);
+    // Points of the hold are averaged; a touch over long before is not its.
+    session.OnDesktopTouch(1, 1, 1, 0);
+    session.OnDesktopTouch(3, 1, 1, 10);
     session.OnControllerTouch(1, 100, 50, 1000);
-    session.OnDesktopTouch(110, 60, 1010);
-    session.OnDesktopTouch(112, 62, 1100);
-    for (uint32_t t = 1010; t <= 1200; t += 10) {
-        session.OnControllerTouch(2, 100, 50, t);
-    }
-    session.OnDesktopTouch(300, 300, 1250);  // after the hold: not needed
+    session.OnDesktopTouch(1, 110, 60, 1010);
+    session.OnDesktopTouch(2, 112, 62, 1100);
+    KeepStill(session, 100, 50, 1010, 1200);
+    session.OnDesktopTouch(2, 300, 300, 1250);  // after the hold: not needed
     session.OnControllerTouch(3, 100, 50, 1260);
     ASSERT_TRUE(session.Sample(0).Desktop);
     EXPECT_DOUBLE_EQ(session.Sample(0).Desktop->X, 111);
@@ -111,20 +114,58 @@ TEST(AccuracySession, TheDesktopPositionIsTheMeanDuringTheHoldOrTheStillFingersL
 
     // A still finger: the desktop's only point came just before the
     // controller's first packet.
-    session.OnDesktopTouch(505, 48, 1950);
+    session.OnDesktopTouch(1, 505, 48, 1950);
     TouchAndHold(session, 500, 50, 2000);
     ASSERT_TRUE(session.Sample(1).Desktop);
     EXPECT_DOUBLE_EQ(session.Sample(1).Desktop->X, 505);
 
     // Many points: the ring keeps the newest.
     session.OnControllerTouch(1, 900, 50, 3000);
+    session.OnDesktopTouch(1, 0, 55, 3000);
     for (int i = 0; i < 2000; ++i) {
-        session.OnDesktopTouch(i < 1400 ? 0 : 890, 55, 3000);
+        session.OnDesktopTouch(2, i < 1400 ? 0 : 890, 55, 3000);
     }
-    for (uint32_t t = 3010; t <= 3200; t += 10) {
-        session.OnControllerTouch(2, 900, 50, t);
-    }
+    KeepStill(session, 900, 50, 3010, 3200);
     session.OnControllerTouch(3, 900, 50, 3210);
     ASSERT_TRUE(session.Sample(2).Desktop);
     EXPECT_DOUBLE_EQ(session.Sample(2).Desktop->X, 890);
+}
+
+TEST(AccuracySession, LateDesktopTouchesAreCountedForTheHoldTheyArePartOf) {
+    AccuracySession session;
+    session.Start(3, kWidth, kHeight, 200);
+    // The desktop is slow: the first target's touch reaches it only after
+    // the controller's finger has gone on to the second target.
+    TouchAndHold(session, 100, 50, 1000);  // lifted at 1310
+    session.OnDesktopTouch(1, 101, 51, 1320);
+    session.OnControllerTouch(1, 500, 50, 1400);
+    // The previous touch's last move and lift linger into the hold's first
+    // moments; this touch's own points come late, after the hold.
+    session.OnDesktopTouch(2, 102, 52, 1410);
+    session.OnDesktopTouch(3, 102, 52, 1420);
+    KeepStill(session, 500, 50, 1410, 1600);
+    session.OnDesktopTouch(1, 503, 49, 1650);
+    session.OnDesktopTouch(2, 504, 49, 1660);
+    session.OnControllerTouch(3, 500, 50, 1700);
+    ASSERT_TRUE(session.Sample(1).Desktop);
+    EXPECT_DOUBLE_EQ(session.Sample(1).Desktop->X, 503);
+
+    // The previous touch, down across the change of target and lifting
+    // late, gives no position when the hold's own never reaches the desktop.
+    session.OnDesktopTouch(2, 498, 50, 1710);
+    TouchAndHold(session, 900, 50, 1720);
+    session.OnDesktopTouch(3, 498, 50, 1800);
+    EXPECT_TRUE(session.Sample(2).Taken);
+    EXPECT_FALSE(session.Sample(2).Desktop);
+
+    // A touch lifted before the hold began is not the hold's, however new.
+    session.OnDesktopTouch(1, 10, 10, 2100);
+    session.OnDesktopTouch(3, 10, 10, 2110);
+    session.OnControllerTouch(1, 100, 250, 2200);
+    session.OnDesktopTouch(1, 98, 251, 2210);
+    KeepStill(session, 100, 250, 2210, 2400);
+    session.OnDesktopTouch(3, 0, 0, 2410);  // a cancel: no position
+    session.OnControllerTouch(3, 100, 250, 2420);
+    ASSERT_TRUE(session.Sample(3).Desktop);
+    EXPECT_DOUBLE_EQ(session.Sample(3).Desktop->X, 98);
 }
