@@ -107,3 +107,5 @@ uint32_t HidWrite(HidHandle device, const uint8_t* report);
 // The write side's first-time-only traces may be written again: for tests,
 // which cannot know what an earlier test of their process used up.
 void RearmWriteBugTraces();
+// The same for the search's once-per-process access-denied warning.
+void RearmAccessDeniedWarning();

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "DriverInterface/DriverIO.h"
+#include "DriverInterface/DriverIOInternal.h"
 #include "lib/Trace.h"
 
 using platform::hid::Backend;
@@ -39,12 +40,13 @@ bool IsControllerInterface(Backend& hid, const std::string& path, std::string& n
 // "Disconnected". The trace says so once per process, since the search
 // repeats every few seconds while the controller stays out of reach; the
 // nodes are kept for the window and t860ctl, which say so as long as it lasts.
+std::atomic<bool> accessDeniedWarned{false};
+
 bool IsControllerDenied(Backend& hid, const std::string& path, std::string& node) {
     if (!IsControllerInterface(hid, path, node)) {
         return false;
     }
-    static std::atomic<bool> warned{false};
-    if (!warned.exchange(true)) {
+    if (!accessDeniedWarned.exchange(true)) {
         char message[kTraceLineSize];
         std::snprintf(message, sizeof message,
                       "DriverIO: Access denied to the controller at %s; the udev rule "
@@ -145,6 +147,10 @@ HidHandle FindHIDDevice(HidCaps& caps, uint16_t usage, uint16_t usagePage, bool 
 std::vector<std::string> ControllerDeniedNodes() {
     std::lock_guard<std::mutex> guard(deniedNodesLock);
     return deniedNodes;
+}
+
+void RearmAccessDeniedWarning() {
+    accessDeniedWarned = false;
 }
 
 void CloseHIDDevice(HidHandle device) {

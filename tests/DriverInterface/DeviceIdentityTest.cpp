@@ -12,4 +12,7 @@ TEST(DeviceIdentity, StartsAtTheDefaultAndStoresBothValues) {
     GetDeviceIdentity(vendor, product);
     EXPECT_EQ(vendor, 0x1234);
     EXPECT_EQ(product, 0xFFFF);
+    // The identity is the process's: the next test, or this one repeated,
+    // starts at the default again.
+    SetDeviceIdentity(kDefaultVendorID, kDefaultProductID);
 }

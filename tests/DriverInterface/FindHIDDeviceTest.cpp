@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "DriverInterface/DriverIO.h"
+#include "DriverInterface/DriverIOInternal.h"
 #include "tests/support/TraceCapture.h"
 #include "tests/support/VirtualBusFixture.h"
 
@@ -13,6 +14,7 @@ namespace {
 
 class FindHIDDeviceTest : public ::testing::Test {
 protected:
+    void SetUp() override { RearmAccessDeniedWarning(); }
     HidHandle Find(uint16_t usage, uint16_t usagePage = kVendorUsagePage) {
         return FindHIDDevice(caps, usage, usagePage, true);
     }
@@ -119,8 +121,7 @@ TEST_F(FindHIDDeviceTest, EachFailingStepIsTracedAndTheSearchGoesOn) {
     }
 }
 
-// The only test in this process that sees the controller refuse access: the
-// warning is given once per process.
+// The warning is given once per process (re-armed for each test).
 TEST_F(FindHIDDeviceTest, ControllerRefusingAccessIsWarnedOnceNamingNodeAndRule) {
     platform::hid::PlugDecoys(bus);  // a keyboard that refuses access too
     auto controller = virtualBus.PlugController("locked");

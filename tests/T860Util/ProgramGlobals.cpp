@@ -47,5 +47,6 @@ void ResetProgramGlobals() {
     CurrentScopeChannel = kFirstScopeChannel;
     TouchDrawMemory = TouchMemory{};
     RearmWriteBugTraces();
+    RearmAccessDeniedWarning();
     ResetTraceCountersForTest();
 }
