@@ -32,7 +32,6 @@ class TBaselineScans {
 public:
     TBaselineScans(int cameras, int scans);
 
-    int Cameras() const { return cameras_; }
     int Scans() const { return scans_; }
     // The channels one round scans, camera by camera, each camera's rows in
     // RowKind order.

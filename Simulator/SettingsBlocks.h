@@ -40,7 +40,6 @@ public:
 
     const uint8_t* Bytes() const { return bytes_.data(); }
     size_t Size() const { return size_; }
-    size_t SettingCount() const { return count_; }
     size_t ChunkCount() const { return (size_ + kChunkData - 1) / kChunkData; }
 
     // The chunk number that goes out as the sent-th chunk of the block.

@@ -23,7 +23,6 @@ public:
     explicit TAccuracyArrowView(QWidget* parent = nullptr);
     void Show(const AccuracyResult& result);
     // How much the arrows are enlarged against the drawing's own scale.
-    double ArrowScale() const { return arrowScale_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -31,6 +31,7 @@
 #include "platform/hid/HidrawBackend.h"
 #include "tests/Simulator/uhid/FakeUhid.h"
 #include "tests/platform/hid/SysfsTree.h"
+#include "tests/support/WaitUntil.h"
 
 class FakeKernel {
 public:
@@ -63,7 +64,7 @@ public:
     // removes them inside the write, this one on its own thread.
     bool WaitForNodes(size_t count) {
         std::unique_lock<std::mutex> lock(lock_);
-        return replied_.wait_for(lock, std::chrono::seconds(3), [&] {
+        return replied_.wait_for(lock, t860test::kGenerousDeadline, [&] {
             return static_cast<size_t>(
                        std::count_if(created_.begin(), created_.end(),
                                      [](const auto& entry) { return entry.second; })) == count;
@@ -135,7 +136,7 @@ private:
         }
         send(uhid_.End(device), &event, sizeof event, 0);
         std::unique_lock<std::mutex> lock(lock_);
-        if (!replied_.wait_for(lock, std::chrono::seconds(5),
+        if (!replied_.wait_for(lock, t860test::kGenerousDeadline,
                                [&] { return replies_.count(id) != 0; })) {
             errno = EIO;
             return -1;

@@ -6,15 +6,13 @@
 
 #include <gmock/gmock.h>
 
-#include <chrono>
 #include <optional>
-#include <thread>
 
 #include "DriverInterface/DriverIO.h"
-#include "Simulator/VirtualController.h"
-#include "Simulator/uhid/UhidTransport.h"
 #include "t860ctl/Ctl.h"
+#include "tests/Simulator/uhid/UhidTestController.h"
 #include "tests/support/TempConfigHome.h"
+#include "tests/support/WaitUntil.h"
 #include "tests/t860-uhid/FakeKernel.h"
 
 using ::testing::HasSubstr;
@@ -35,7 +33,7 @@ Result Ctl(const std::vector<std::string>& args) {
 
 class KernelPathTest : public ::testing::TestWithParam<UhidTopology> {
 protected:
-    KernelPathTest() : transport_(Identity(), GetParam(), "/dev/uhid", kernel_.UhidOpener()) {
+    KernelPathTest() {
         kernel_.Start();
         backend_.emplace(kernel_.Setup());
         platform::hid::SelectBackend(&*backend_);
@@ -43,28 +41,20 @@ protected:
     }
     ~KernelPathTest() override { platform::hid::SelectBackend(nullptr); }
 
-    static UhidIdentity Identity() {
-        UhidIdentity identity;
-        identity.uniq = "86012345";
-        identity.vendorId = kDefaultVendorID;
-        identity.productId = kDefaultProductID;
-        return identity;
-    }
-
     static ControllerConfig Config() {
-        ControllerConfig config;
-        config.touchReportsPerSecond = 0;
+        ControllerConfig config = QuietControllerConfig();
         config.floopPeriodMs = 30;  // channel 0 traffic the commands must see past
         return config;
     }
 
     TempConfigHome home_;
     FakeKernel kernel_;
-    UhidTransport transport_;
+    UhidTestController plugged_{GetParam(), kernel_.UhidOpener(), Config()};
+    UhidTransport& transport_ = plugged_.transport;
     std::optional<platform::hid::HidrawBackend> backend_;
 
 public:
-    VirtualController controller{transport_, Config()};
+    VirtualController& controller = plugged_.controller;
 };
 
 }  // namespace
@@ -72,7 +62,7 @@ public:
 TEST_P(KernelPathTest, T860ctlFindsAndDrivesTheControllerThroughHidraw) {
     EXPECT_EQ(Ctl({"info"}).code, 3);  // not plugged in yet
     controller.Plug();
-    ASSERT_TRUE(transport_.WaitStarted(3000));
+    ASSERT_TRUE(transport_.WaitStarted(kUhidStartDeadlineMs));
 
     const Result info = Ctl({"info"});
     ASSERT_EQ(info.code, 0) << info.err;
@@ -96,9 +86,7 @@ TEST_P(KernelPathTest, T860ctlFindsAndDrivesTheControllerThroughHidraw) {
     EXPECT_EQ(stats.code, 4);
     EXPECT_THAT(stats.err, HasSubstr("BF_REPORT_GET_PERFORMANCE_STATS failed"));
     // The request travels on its own after the write returned.
-    for (int i = 0; i < 300 && controller.OutputReportCount(5) == 0; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    EXPECT_TRUE(t860test::WaitUntil([&] { return controller.OutputReportCount(5) != 0; }));
     EXPECT_EQ(controller.OutputReportCount(5), 1u);
 
     // Unplugged, it is gone; plugged in again, it answers again.
@@ -106,12 +94,8 @@ TEST_P(KernelPathTest, T860ctlFindsAndDrivesTheControllerThroughHidraw) {
     ASSERT_TRUE(kernel_.WaitForNodes(0));
     EXPECT_EQ(Ctl({"info"}).code, 3);
     controller.Plug();
-    ASSERT_TRUE(transport_.WaitStarted(3000));
+    ASSERT_TRUE(transport_.WaitStarted(kUhidStartDeadlineMs));
     EXPECT_EQ(Ctl({"info"}).code, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothTopologies, KernelPathTest,
-                         ::testing::Values(UhidTopology::Separate, UhidTopology::Single),
-                         [](const auto& info) {
-                             return info.param == UhidTopology::Single ? "Single" : "Separate";
-                         });
+INSTANTIATE_TEST_SUITE_P(BothTopologies, KernelPathTest, BothUhidTopologies(), TopologyName);

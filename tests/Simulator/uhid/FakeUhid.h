@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/hid/HidrawBackend.h"
+#include "tests/support/WaitUntil.h"
 
 class FakeUhid {
 public:
@@ -66,7 +67,8 @@ public:
 
     // The next event of the given type the device sends, skipping others;
     // false when none comes within the time.
-    bool Next(size_t device, uint32_t type, uhid_event& event, int timeoutMs = 3000) {
+    bool Next(size_t device, uint32_t type, uhid_event& event,
+              int timeoutMs = static_cast<int>(t860test::kGenerousDeadline.count())) {
         for (;;) {
             pollfd fd{End(device), POLLIN, 0};
             if (::poll(&fd, 1, timeoutMs) != 1) {

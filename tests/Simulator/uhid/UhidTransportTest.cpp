@@ -12,6 +12,8 @@
 #include "Simulator/VirtualController.h"
 #include "Simulator/uhid/UhidLayout.h"
 #include "tests/Simulator/uhid/FakeUhid.h"
+#include "tests/Simulator/uhid/UhidTestController.h"
+#include "tests/support/WaitUntil.h"
 
 namespace {
 
@@ -21,35 +23,18 @@ constexpr size_t kStatsDevice = 1;
 constexpr size_t kChannel6Device = 2;
 constexpr size_t kDigitizerDevice = 3;
 
-UhidIdentity TestIdentity() {
-    UhidIdentity identity;
-    identity.name = "BFT860 test";
-    identity.uniq = "86012345";
-    identity.vendorId = 0x2F7A;
-    identity.productId = 0x0006;
-    return identity;
-}
-
 // A virtual controller on the fake kernel, plugged and started.
 class UhidSession {
 public:
-    explicit UhidSession(UhidTopology topology, ControllerConfig config = Quiet())
-        : topology_(topology),
-          transport_(TestIdentity(), topology, "/dev/uhid", kernel.Opener()),
-          controller(transport_, config) {
+    explicit UhidSession(UhidTopology topology, ControllerConfig config = QuietControllerConfig())
+        : topology_(topology), plugged_(topology, kernel.Opener(), config) {
         controller.Plug();
         for (size_t device = 0; device < kernel.DeviceCount(); ++device) {
             uhid_event created;
             EXPECT_TRUE(kernel.Next(device, UHID_CREATE2, created));
             kernel.SendType(device, UHID_START);
         }
-        EXPECT_TRUE(transport_.WaitStarted(3000));
-    }
-
-    static ControllerConfig Quiet() {
-        ControllerConfig config;
-        config.touchReportsPerSecond = 0;
-        return config;
+        EXPECT_TRUE(plugged_.transport.WaitStarted(kUhidStartDeadlineMs));
     }
 
     // The device that holds a collection in this topology.
@@ -57,16 +42,16 @@ public:
         return topology_ == UhidTopology::Single ? 0 : separateIndex;
     }
 
-    UhidTransport& Transport() { return transport_; }
+    UhidTransport& Transport() { return plugged_.transport; }
 
     FakeUhid kernel;
 
 private:
     UhidTopology topology_;
-    UhidTransport transport_;
+    UhidTestController plugged_;
 
 public:
-    VirtualController controller;
+    VirtualController& controller = plugged_.controller;
 };
 
 class UhidTopologyTest : public ::testing::TestWithParam<UhidTopology> {};
@@ -79,11 +64,11 @@ std::vector<uint8_t> InputData(const uhid_event& event) {
 
 TEST_P(UhidTopologyTest, PlugCreatesTheDevicesUnderTheIdentityAndUnplugDestroysThem) {
     FakeUhid kernel;
-    UhidTransport transport(TestIdentity(), GetParam(), "/dev/uhid", kernel.Opener());
+    UhidTransport transport(TestUhidIdentity(), GetParam(), "/dev/uhid", kernel.Opener());
     ASSERT_EQ(transport.OpenError(), 0);
     const auto layout = BuildUhidLayout(GetParam());
     ASSERT_EQ(kernel.DeviceCount(), layout.size());
-    VirtualController controller(transport, UhidSession::Quiet());
+    VirtualController controller(transport, QuietControllerConfig());
 
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round);
@@ -109,7 +94,7 @@ TEST_P(UhidTopologyTest, PlugCreatesTheDevicesUnderTheIdentityAndUnplugDestroysT
         for (size_t device = 0; device < layout.size(); ++device) {
             kernel.SendType(device, UHID_START);
         }
-        EXPECT_TRUE(transport.WaitStarted(3000));
+        EXPECT_TRUE(transport.WaitStarted(kUhidStartDeadlineMs));
         EXPECT_TRUE(controller.IsPlugged());
 
         controller.Unplug();
@@ -123,7 +108,7 @@ TEST_P(UhidTopologyTest, PlugCreatesTheDevicesUnderTheIdentityAndUnplugDestroysT
 }
 
 TEST_P(UhidTopologyTest, CommandsAndNoticesCrossWithEachCollectionsReportIds) {
-    ControllerConfig config = UhidSession::Quiet();
+    ControllerConfig config = QuietControllerConfig();
     config.floopPeriodMs = 20;
     config.version = {1, 2, 3, 400};
     UhidSession session(GetParam(), config);
@@ -230,9 +215,8 @@ TEST_P(UhidTopologyTest, PerformanceStatisticsRequestsAreTakenAndAnsweredWithNot
     request[12] = 0x10;
     request[20] = 0x20;
     session.kernel.SendOutput(stats, request);
-    for (int i = 0; i < 300 && session.controller.OutputReportCount(5) == 0; ++i) {
-        usleep(10'000);
-    }
+    // Taken on the controller's own thread after the kernel passed it on.
+    EXPECT_TRUE(t860test::WaitUntil([&] { return session.controller.OutputReportCount(5) != 0; }));
     EXPECT_EQ(session.controller.OutputReportCount(5), 1u);
     EXPECT_TRUE(session.kernel.Quiet(stats, UHID_INPUT2, 200));
 }
@@ -249,18 +233,15 @@ TEST_P(UhidTopologyTest, ScriptedTouchesGoOnChannel6InTheSelectedPacketKind) {
     EXPECT_EQ(packet[0], 6);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothTopologies, UhidTopologyTest,
-                         ::testing::Values(UhidTopology::Separate, UhidTopology::Single),
-                         [](const auto& info) {
-                             return info.param == UhidTopology::Single ? "Single" : "Separate";
-                         });
+INSTANTIATE_TEST_SUITE_P(BothTopologies, UhidTopologyTest, BothUhidTopologies(), TopologyName);
 
 TEST(UhidTransportTest, AnUnopenableNodeIsReportedAndNothingIsSent) {
     FakeUhid kernel;
     kernel.RefuseOpens(EACCES);
-    UhidTransport transport(TestIdentity(), UhidTopology::Separate, "/dev/uhid", kernel.Opener());
+    UhidTransport transport(TestUhidIdentity(), UhidTopology::Separate, "/dev/uhid",
+                            kernel.Opener());
     EXPECT_EQ(transport.OpenError(), EACCES);
-    VirtualController controller(transport, UhidSession::Quiet());
+    VirtualController controller(transport, QuietControllerConfig());
     controller.Plug();
     EXPECT_FALSE(transport.WaitStarted(0));
     EXPECT_EQ(kernel.DeviceCount(), 0u);
@@ -268,8 +249,9 @@ TEST(UhidTransportTest, AnUnopenableNodeIsReportedAndNothingIsSent) {
 
 TEST(UhidTransportTest, AKernelThatRefusesACreationFailsTheStart) {
     FakeUhid kernel;
-    UhidTransport transport(TestIdentity(), UhidTopology::Separate, "/dev/uhid", kernel.Opener());
-    VirtualController controller(transport, UhidSession::Quiet());
+    UhidTransport transport(TestUhidIdentity(), UhidTopology::Separate, "/dev/uhid",
+                            kernel.Opener());
+    VirtualController controller(transport, QuietControllerConfig());
     signal(SIGPIPE, SIG_IGN);  // a write to the closed fake must fail, not end the test
     kernel.CloseKernelEnds();
     controller.Plug();
@@ -305,5 +287,5 @@ TEST(UhidEventsTest, RequestsCutShortOrOverlongAreRejected) {
     uhid_event input;
     std::vector<uint8_t> tooLong(UHID_DATA_MAX + 1, 0);
     EXPECT_FALSE(EncodeInput(input, tooLong.data(), tooLong.size()));
-    EXPECT_FALSE(EncodeCreate(input, TestIdentity(), {}));
+    EXPECT_FALSE(EncodeCreate(input, TestUhidIdentity(), {}));
 }
