@@ -19,22 +19,37 @@ std::string UdevMatrixRule(const AffineMap& matrix, const TouchscreenDevice& dev
            "when the touchscreen appears.\n";
 }
 
-std::string LibinputCompositorAdvice(const std::string& mapToOutput, const MappingFix& fix,
-                                     const TouchscreenDevice& device) {
-    std::string text;
-    if (fix.MapToOutput) {
-        text += mapToOutput;
-        if (fix.AfterMapping) {
-            text +=
-                "Then set its calibration matrix.\n" + UdevMatrixRule(*fix.AfterMapping, device);
+std::string CompositorAdvice(const MappingFix& fix, const TouchscreenDevice& device,
+                             const CompositorTerms& terms) {
+    const auto piece = [&](const std::string& output, const std::optional<AffineMap>& matrix) {
+        TouchSettings settings{output, std::nullopt};
+        std::string udev;
+        if (matrix && terms.TakesMatrix(*matrix)) {
+            settings.Matrix = matrix;
+        } else if (matrix) {
+            udev = UdevMatrixRule(*matrix, device) + terms.UdevCaveat;
         }
-        if (fix.AsMapped) {
-            text += "Or, mapped as it is now:\n" + UdevMatrixRule(*fix.AsMapped, device);
+        std::string text = settings.Output.empty() && !settings.Matrix ? "" : terms.Write(settings);
+        if (!udev.empty()) {
+            text += (output.empty() ? "" : "Then set its calibration matrix.\n") + udev;
         }
-    } else if (fix.AsMapped) {
-        text += UdevMatrixRule(*fix.AsMapped, device);
+        return text;
+    };
+    if (!fix.MapToOutput) {
+        return piece("", fix.AsMapped);
+    }
+    std::string text = piece(fix.Output, fix.AfterMapping);
+    if (fix.AsMapped) {
+        text += "Or, mapped as it is now:\n" + piece("", fix.AsMapped);
     }
     return text;
+}
+
+std::string LibinputCompositorAdvice(const std::string& mapToOutput, const MappingFix& fix,
+                                     const TouchscreenDevice& device) {
+    return CompositorAdvice(fix, device,
+                            {[](const AffineMap&) { return false; },
+                             [&](const TouchSettings&) { return mapToOutput; }, ""});
 }
 
 std::string WaylandAdvice(const MappingFix& fix, const TouchscreenDevice& device) {

@@ -3,6 +3,7 @@
 // change, and words a shell takes as they are.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -35,9 +36,34 @@ std::string X11Advice(const MappingFix& fix, const TouchscreenDevice& device);
 std::string SwayAdvice(const MappingFix& fix, const TouchscreenDevice& device);
 std::string GnomeAdvice(const MappingFix& fix, const TouchscreenDevice& device);
 std::string KdeAdvice(const MappingFix& fix, const TouchscreenDevice& device);
+std::string HyprlandAdvice(const MappingFix& fix, const TouchscreenDevice& device);
+std::string LabwcAdvice(const MappingFix& fix, const TouchscreenDevice& device);
 // A Wayland compositor named nowhere else: its own settings for the output,
 // the udev property for a matrix.
 std::string WaylandAdvice(const MappingFix& fix, const TouchscreenDevice& device);
+// What one piece of the advice sets in the compositor's own terms: the
+// output to map the touchscreen to (empty: left as it is) and the matrix.
+struct TouchSettings {
+    std::string Output;
+    std::optional<AffineMap> Matrix;
+};
+
+// How a compositor takes the touchscreen's settings.
+struct CompositorTerms {
+    // Whether its own settings can carry this matrix; a matrix they cannot
+    // goes to the udev property instead.
+    std::function<bool(const AffineMap&)> TakesMatrix;
+    // The text that sets the output and any matrix it takes.
+    std::function<std::string(const TouchSettings&)> Write;
+    // Said after a udev rule: what of the compositor's own would undo it.
+    std::string UdevCaveat;
+};
+
+// The fix for a compositor that reads its touchscreens through libinput:
+// mapped to the output with what is left set, or else the matrix for the
+// mapping as it is now; each in the compositor's terms where it has them.
+std::string CompositorAdvice(const MappingFix& fix, const TouchscreenDevice& device,
+                             const CompositorTerms& terms);
 // For a compositor whose own setting maps the device to an output: that
 // setting's text, then any matrix through the udev property.
 std::string LibinputCompositorAdvice(const std::string& mapToOutput, const MappingFix& fix,

@@ -41,6 +41,8 @@ SessionEnvironment SessionEnvironment::OfThisProcess() {
     environment.Display = std::getenv("DISPLAY");
     environment.CurrentDesktop = std::getenv("XDG_CURRENT_DESKTOP");
     environment.SwaySocket = std::getenv("SWAYSOCK");
+    environment.HyprlandInstance = std::getenv("HYPRLAND_INSTANCE_SIGNATURE");
+    environment.LabwcPid = std::getenv("LABWC_PID");
     return environment;
 }
 
@@ -62,15 +64,32 @@ SessionKind SessionKindOf(const SessionEnvironment& environment) {
 }
 
 DesktopSession DesktopSessionOf(const SessionEnvironment& environment) {
+    struct Known {
+        const char* desktopName;  // lower case, as compared
+        const char* ownVariable;  // null where the compositor sets none
+        Compositor compositor;
+    };
+    const Known known[] = {
+        {"sway", environment.SwaySocket, Compositor::Sway},
+        {"hyprland", environment.HyprlandInstance, Compositor::Hyprland},
+        {"labwc", environment.LabwcPid, Compositor::Labwc},
+        {"gnome", nullptr, Compositor::Gnome},
+        {"kde", nullptr, Compositor::Kde},
+    };
     DesktopSession session;
     session.Kind = SessionKindOf(environment);
     const std::string desktops = Lower(environment.CurrentDesktop);
-    if (ListsDesktop(desktops, "sway") || IsSet(environment.SwaySocket)) {
-        session.Desktop = Compositor::Sway;
-    } else if (ListsDesktop(desktops, "gnome")) {
-        session.Desktop = Compositor::Gnome;
-    } else if (ListsDesktop(desktops, "kde")) {
-        session.Desktop = Compositor::Kde;
+    for (const Known& k : known) {
+        if (ListsDesktop(desktops, k.desktopName)) {
+            session.Desktop = k.compositor;
+            return session;
+        }
+    }
+    for (const Known& k : known) {
+        if (IsSet(k.ownVariable)) {
+            session.Desktop = k.compositor;
+            return session;
+        }
     }
     return session;
 }

@@ -8,7 +8,7 @@
 enum class SessionKind { X11, Wayland, Other };
 
 // The compositors whose own touchscreen settings the advice names.
-enum class Compositor { Unknown, Sway, Gnome, Kde };
+enum class Compositor { Unknown, Sway, Gnome, Kde, Hyprland, Labwc };
 
 struct DesktopSession {
     SessionKind Kind = SessionKind::Other;
@@ -17,11 +17,13 @@ struct DesktopSession {
 
 // The variables the session is told from; each may be null.
 struct SessionEnvironment {
-    const char* SessionType = nullptr;     // XDG_SESSION_TYPE
-    const char* WaylandDisplay = nullptr;  // WAYLAND_DISPLAY
-    const char* Display = nullptr;         // DISPLAY
-    const char* CurrentDesktop = nullptr;  // XDG_CURRENT_DESKTOP
-    const char* SwaySocket = nullptr;      // SWAYSOCK
+    const char* SessionType = nullptr;       // XDG_SESSION_TYPE
+    const char* WaylandDisplay = nullptr;    // WAYLAND_DISPLAY
+    const char* Display = nullptr;           // DISPLAY
+    const char* CurrentDesktop = nullptr;    // XDG_CURRENT_DESKTOP
+    const char* SwaySocket = nullptr;        // SWAYSOCK
+    const char* HyprlandInstance = nullptr;  // HYPRLAND_INSTANCE_SIGNATURE
+    const char* LabwcPid = nullptr;          // LABWC_PID
 
     static SessionEnvironment OfThisProcess();
 };
@@ -29,4 +31,7 @@ struct SessionEnvironment {
 // XDG_SESSION_TYPE first; else a Wayland display, even beside an X11 one
 // (Xwayland sets DISPLAY for its clients), makes it Wayland.
 SessionKind SessionKindOf(const SessionEnvironment& environment);
+// XDG_CURRENT_DESKTOP first, as the session names itself; else the
+// variable a compositor sets for its own clients (a compositor started by
+// hand from a console sets no desktop name).
 DesktopSession DesktopSessionOf(const SessionEnvironment& environment);

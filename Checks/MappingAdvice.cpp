@@ -103,6 +103,10 @@ std::string MappingAdvice(const MappingVerdict& verdict, const DesktopLayout& la
             return GnomeAdvice(fix, device);
         case Compositor::Kde:
             return KdeAdvice(fix, device);
+        case Compositor::Hyprland:
+            return HyprlandAdvice(fix, device);
+        case Compositor::Labwc:
+            return LabwcAdvice(fix, device);
         case Compositor::Unknown:
             break;
     }

@@ -1,7 +1,7 @@
 #pragma once
 // The fix for a desktop mapping that is off, as text to copy, in the terms of
 // the desktop the test ran in: xinput on X11; on Wayland the compositor's own
-// setting (sway, GNOME, KDE Plasma) and, for rotation or mirroring, the udev
+// setting (sway, GNOME, KDE Plasma, Hyprland, labwc) and, for rotation or mirroring, the udev
 // property that every libinput compositor reads. Nothing here changes the
 // system.
 

@@ -39,7 +39,11 @@ const DesktopSession kX11{SessionKind::X11};
 const DesktopSession kSway{SessionKind::Wayland, Compositor::Sway};
 const DesktopSession kGnome{SessionKind::Wayland, Compositor::Gnome};
 const DesktopSession kKde{SessionKind::Wayland, Compositor::Kde};
+const DesktopSession kHyprland{SessionKind::Wayland, Compositor::Hyprland};
+const DesktopSession kLabwc{SessionKind::Wayland, Compositor::Labwc};
 const DesktopSession kWayland{SessionKind::Wayland};
+// Quotes, XML's and the shell's own characters, and history expansion.
+const TouchscreenDevice kMarked = Named("Touch \"A\" & <B> it's!");
 
 MappingVerdict WholeOfTwoScreens(Orientation turn = Orientation::Normal) {
     return JudgeMapping(TurnedSamples(turn, 2), TwoScreens(), SessionKind::Wayland);
@@ -113,6 +117,42 @@ std::vector<std::string> ArgumentsAsPasted(const std::string& advice, const std:
 
 }  // namespace
 
+namespace {
+
+// Every verdict with the matrix that corrects it once the touchscreen is on
+// its output (none: mapping alone does it), worked out by hand, and the
+// Hyprland transform whose matrix that is.
+struct TurnCase {
+    const char* name;
+    MappingVerdict verdict;
+    DesktopLayout layout;
+    const char* matrix;
+    const char* transform;
+};
+
+std::vector<TurnCase> EveryVerdict() {
+    return {
+        {"whole desktop", WholeOfTwoScreens(), TwoScreens(), nullptr, nullptr},
+        {"whole desktop, 90", WholeOfTwoScreens(Orientation::Rotated90), TwoScreens(),
+         "0 1 0 -1 0 1", "3"},
+        {"wrong monitor", OnTheClone(), WithClone(), nullptr, nullptr},
+        {"90", Turned(Orientation::Rotated90), OneScreen(), "0 1 0 -1 0 1", "3"},
+        {"180", Turned(Orientation::Rotated180), OneScreen(), "-1 0 1 0 -1 1", "2"},
+        {"270", Turned(Orientation::Rotated270), OneScreen(), "0 -1 1 1 0 0", "1"},
+        {"left-right", Turned(Orientation::MirroredLeftRight), OneScreen(), "-1 0 1 0 1 0", "4"},
+        {"top-bottom", Turned(Orientation::MirroredTopBottom), OneScreen(), "1 0 0 0 -1 1", "6"},
+        {"swapped", Turned(Orientation::AxesSwapped), OneScreen(), "0 1 0 1 0 0", "5"},
+        {"swapped other", Turned(Orientation::AxesSwappedOther), OneScreen(), "0 -1 1 -1 0 1", "7"},
+    };
+}
+
+bool MapsToOutput(const MappingVerdict& verdict) {
+    return verdict.Cause == MappingCause::WholeDesktop ||
+           verdict.Cause == MappingCause::WrongMonitor;
+}
+
+}  // namespace
+
 TEST(MappingAdvice, TheSessionAsItIsWithTheCompositorThatOwnsTheInput) {
     const auto kind = [](const char* type, const char* wayland, const char* x11) {
         SessionEnvironment environment;
@@ -129,43 +169,47 @@ TEST(MappingAdvice, TheSessionAsItIsWithTheCompositorThatOwnsTheInput) {
     EXPECT_EQ(kind(nullptr, "", ":1"), SessionKind::X11);
     EXPECT_EQ(kind(nullptr, nullptr, nullptr), SessionKind::Other);
 
-    const auto desktop = [](const char* current, const char* swaySocket) {
+    // The desktop's name wins over a variable that another compositor's
+    // session may have left behind; the variable serves where no name is set.
+    struct Case {
+        const char* current;
+        const char* swaySocket;
+        const char* hyprland;
+        const char* labwc;
+        Compositor expected;
+    };
+    const char* kSock = "/run/user/1000/sway-ipc.1000.42.sock";
+    const Case cases[] = {
+        {"ubuntu:GNOME", nullptr, nullptr, nullptr, Compositor::Gnome},
+        {"KDE", nullptr, nullptr, nullptr, Compositor::Kde},
+        {"sway", nullptr, nullptr, nullptr, Compositor::Sway},
+        {nullptr, kSock, nullptr, nullptr, Compositor::Sway},
+        {"Hyprland", nullptr, nullptr, nullptr, Compositor::Hyprland},
+        {nullptr, nullptr, "4a0b_1765190000_1234", nullptr, Compositor::Hyprland},
+        {"labwc:wlroots", nullptr, nullptr, nullptr, Compositor::Labwc},
+        {"", nullptr, nullptr, "4242", Compositor::Labwc},
+        {"Hyprland", kSock, nullptr, nullptr, Compositor::Hyprland},
+        {"labwc", nullptr, "4a0b_1765190000_1234", "4242", Compositor::Labwc},
+        {"GNOME-Flashback:Unity", nullptr, nullptr, nullptr, Compositor::Unknown},
+        {"wlroots", nullptr, nullptr, "", Compositor::Unknown},
+        {nullptr, nullptr, nullptr, nullptr, Compositor::Unknown},
+    };
+    for (const Case& c : cases) {
         SessionEnvironment environment;
         environment.WaylandDisplay = "wayland-0";
-        environment.CurrentDesktop = current;
-        environment.SwaySocket = swaySocket;
-        return DesktopSessionOf(environment).Desktop;
-    };
-    EXPECT_EQ(desktop("ubuntu:GNOME", nullptr), Compositor::Gnome);
-    EXPECT_EQ(desktop("KDE", nullptr), Compositor::Kde);
-    EXPECT_EQ(desktop("sway", nullptr), Compositor::Sway);
-    EXPECT_EQ(desktop(nullptr, "/run/user/1000/sway-ipc.1000.42.sock"), Compositor::Sway);
-    EXPECT_EQ(desktop("GNOME-Flashback:Unity", nullptr), Compositor::Unknown);
-    EXPECT_EQ(desktop("Hyprland", nullptr), Compositor::Unknown);
-    EXPECT_EQ(desktop(nullptr, nullptr), Compositor::Unknown);
+        environment.CurrentDesktop = c.current;
+        environment.SwaySocket = c.swaySocket;
+        environment.HyprlandInstance = c.hyprland;
+        environment.LabwcPid = c.labwc;
+        EXPECT_EQ(DesktopSessionOf(environment).Desktop, c.expected)
+            << (c.current ? c.current : "(no desktop name)");
+    }
 }
 
 TEST(MappingAdvice, EveryVerdictThatIsOffGetsAFixInEveryDesktopAndOnlyX11GetsXinput) {
-    struct Case {
-        const char* name;
-        MappingVerdict verdict;
-        DesktopLayout layout;
-    };
-    const Case off[] = {
-        {"whole desktop", WholeOfTwoScreens(), TwoScreens()},
-        {"whole desktop, turned", WholeOfTwoScreens(Orientation::Rotated180), TwoScreens()},
-        {"wrong monitor", OnTheClone(), WithClone()},
-        {"90", Turned(Orientation::Rotated90), OneScreen()},
-        {"180", Turned(Orientation::Rotated180), OneScreen()},
-        {"270", Turned(Orientation::Rotated270), OneScreen()},
-        {"left-right", Turned(Orientation::MirroredLeftRight), OneScreen()},
-        {"top-bottom", Turned(Orientation::MirroredTopBottom), OneScreen()},
-        {"swapped", Turned(Orientation::AxesSwapped), OneScreen()},
-        {"swapped other", Turned(Orientation::AxesSwappedOther), OneScreen()},
-    };
-    const DesktopSession sessions[] = {kX11, kSway,    kGnome,
-                                       kKde, kWayland, DesktopSession{SessionKind::Other}};
-    for (const Case& c : off) {
+    const DesktopSession sessions[] = {
+        kX11, kSway, kGnome, kKde, kHyprland, kLabwc, kWayland, DesktopSession{SessionKind::Other}};
+    for (const TurnCase& c : EveryVerdict()) {
         ASSERT_NE(c.verdict.Cause, MappingCause::Correct) << c.name;
         for (const DesktopSession& session : sessions) {
             const std::string advice = MappingAdvice(c.verdict, c.layout, session, kDevice);
@@ -315,4 +359,139 @@ TEST(MappingAdvice, AMatrixReplacesTheOneUdevGaveTheDeviceSoItIncludesIt) {
                           "0'\n"));
     EXPECT_THAT(MappingAdvice(verdict, OneScreen(), kGnome, turned),
                 HasSubstr("LIBINPUT_CALIBRATION_MATRIX}=\"1 0 0 0 1 0\""));
+}
+
+TEST(MappingAdvice, HyprlandSetsOutputAndTransformOnTheDeviceAsHyprctlNamesIt) {
+    EXPECT_EQ(
+        MappingAdvice(WholeOfTwoScreens(Orientation::Rotated90), TwoScreens(), kHyprland, kDevice),
+        "hyprctl -r -- keyword 'device[brightfold-bft860]:output' DP-1\n"
+        "hyprctl -r -- keyword 'device[brightfold-bft860]:transform' 3\n"
+        "To keep it, in ~/.config/hypr/hyprland.conf:\n"
+        "device {\n"
+        "    name = brightfold-bft860\n"
+        "    output = DP-1\n"
+        "    transform = 3\n"
+        "}\n"
+        "With a Lua configuration (hyprland.lua) set the same through hl.device or hl.config "
+        "instead; hyprctl keyword does not apply there.\n"
+        "Or, mapped as it is now:\n"
+        "In /etc/udev/rules.d/99-t860-calibration.rules:\n"
+        "ACTION==\"add|change\", SUBSYSTEM==\"input\", KERNEL==\"event*\", "
+        "ENV{ID_INPUT_TOUCHSCREEN}==\"1\", ATTRS{id/vendor}==\"2f7a\", "
+        "ATTRS{id/product}==\"0006\", ENV{LIBINPUT_CALIBRATION_MATRIX}=\"0 1 0 -0.5 0 1\"\n"
+        "then: sudo udevadm control --reload-rules && sudo udevadm trigger "
+        "--subsystem-match=input --action=change\n"
+        "and plug the touchscreen in again (or log in again): the desktop reads the matrix "
+        "when the touchscreen appears.\n"
+        "Hyprland keeps this matrix only while no transform is set for the touchscreen.\n");
+
+    const std::string name = "touch-\"a\"-&-<b>-it's!";
+    for (const TurnCase& c : EveryVerdict()) {
+        const std::string advice = MappingAdvice(c.verdict, c.layout, kHyprland, kMarked);
+        std::vector<std::string> settings;
+        if (MapsToOutput(c.verdict)) {
+            settings.push_back("output = DP-1");
+        }
+        if (c.transform != nullptr) {
+            settings.push_back(std::string("transform = ") + c.transform);
+        }
+        for (const std::string& setting : settings) {
+            EXPECT_THAT(advice, HasSubstr("\n    " + setting + "\n")) << c.name << "\n" << advice;
+        }
+        EXPECT_THAT(advice, HasSubstr("    name = " + name + "\n")) << c.name;
+        // Only what no transform gives goes to udev: a part of the desktop,
+        // where the matrix alone could correct it.
+        EXPECT_EQ(advice.find("udev") != std::string::npos,
+                  MapsToOutput(c.verdict) && c.verdict.Calibration.has_value())
+            << c.name;
+        if (!kBashToPasteInto) {
+            continue;
+        }
+        std::vector<std::string> expected;
+        for (const std::string& setting : settings) {
+            const size_t equals = setting.find(" = ");
+            expected.push_back("-r|--|keyword|device[" + name + "]:" + setting.substr(0, equals) +
+                               "|" + setting.substr(equals + 3) + "|");
+        }
+        EXPECT_EQ(ArgumentsAsPasted(advice, "hyprctl"), expected) << c.name << "\n" << advice;
+    }
+}
+
+TEST(MappingAdvice, HyprlandFallsBackToEveryTouchscreenForANameItsConfigurationCannotHold) {
+    for (const char* name : {"Touch #2", "Touch, USB", "$HOME touch", "tab\there", ""}) {
+        const std::string advice = MappingAdvice(WholeOfTwoScreens(Orientation::Rotated180),
+                                                 TwoScreens(), kHyprland, Named(name));
+        EXPECT_THAT(advice,
+                    AllOf(HasSubstr("hyprctl -r -- keyword input:touchdevice:output DP-1\n"
+                                    "hyprctl -r -- keyword input:touchdevice:transform 2\n"),
+                          HasSubstr("input {\n    touchdevice {\n        output = DP-1\n"
+                                    "        transform = 2\n    }\n}\n"),
+                          HasSubstr("applies to every touchscreen"), Not(HasSubstr("name ="))))
+            << name;
+    }
+}
+
+TEST(MappingAdvice, LabwcWritesTheTouchAndLibinputElementsOfRcXml) {
+    EXPECT_EQ(
+        MappingAdvice(WholeOfTwoScreens(Orientation::Rotated90), TwoScreens(), kLabwc, kDevice),
+        "In ~/.config/labwc/rc.xml, inside its root element:\n"
+        "<touch deviceName=\"Brightfold BFT860\" mapToOutput=\"DP-1\" />\n"
+        "<libinput>\n"
+        "  <device category=\"Brightfold BFT860\">\n"
+        "    <calibrationMatrix>0 1 0 -1 0 1</calibrationMatrix>\n"
+        "  </device>\n"
+        "</libinput>\n"
+        "then: labwc --reconfigure\n"
+        "Or, mapped as it is now:\n"
+        "In ~/.config/labwc/rc.xml, inside its root element:\n"
+        "<libinput>\n"
+        "  <device category=\"Brightfold BFT860\">\n"
+        "    <calibrationMatrix>0 1 0 -0.5 0 1</calibrationMatrix>\n"
+        "  </device>\n"
+        "</libinput>\n"
+        "then: labwc --reconfigure\n");
+
+    const std::string name = "Touch &quot;A&quot; &amp; &lt;B&gt; it&apos;s!";
+    for (const TurnCase& c : EveryVerdict()) {
+        const std::string advice = MappingAdvice(c.verdict, c.layout, kLabwc, kMarked);
+        EXPECT_EQ(advice.find("<touch deviceName=\"" + name + "\" mapToOutput=\"DP-1\" />\n") !=
+                      std::string::npos,
+                  MapsToOutput(c.verdict))
+            << c.name << "\n"
+            << advice;
+        if (c.matrix != nullptr) {
+            EXPECT_THAT(advice,
+                        HasSubstr("<device category=\"" + name + "\">\n    <calibrationMatrix>" +
+                                  c.matrix + "</calibrationMatrix>\n"))
+                << c.name;
+        }
+        EXPECT_THAT(advice, AllOf(Not(HasSubstr("udev")), HasSubstr("then: labwc --reconfigure\n")))
+            << c.name;
+    }
+}
+
+TEST(MappingAdvice, LabwcLeavesToUdevWhatItCannotNameTheDeviceFor) {
+    // A libinput category word would select every device of that kind.
+    EXPECT_THAT(MappingAdvice(Turned(Orientation::Rotated180), OneScreen(), kLabwc, Named("Touch")),
+                AllOf(HasSubstr("LIBINPUT_CALIBRATION_MATRIX}=\"-1 0 1 0 -1 1\""),
+                      Not(HasSubstr("<libinput>"))));
+    EXPECT_THAT(MappingAdvice(WholeOfTwoScreens(), TwoScreens(), kLabwc, Named("Touch")),
+                HasSubstr("<touch deviceName=\"Touch\" mapToOutput=\"DP-1\" />\n"));
+    // Tabs and line ends survive only as character references; other
+    // control characters and bytes that are not UTF-8 cannot stand in XML.
+    EXPECT_THAT(MappingAdvice(WholeOfTwoScreens(), TwoScreens(), kLabwc, Named("a\tb\nc")),
+                HasSubstr("<touch deviceName=\"a&#9;b&#10;c\" mapToOutput=\"DP-1\" />\n"));
+    for (const std::string& name : {std::string("bell\x07"), std::string("Latin-1 \xE9")}) {
+        const std::string advice = MappingAdvice(WholeOfTwoScreens(Orientation::Rotated90),
+                                                 TwoScreens(), kLabwc, Named(name));
+        EXPECT_THAT(advice, AllOf(HasSubstr("<touch mapToOutput=\"DP-1\" />\n"),
+                                  HasSubstr("applies to every touchscreen"),
+                                  HasSubstr("LIBINPUT_CALIBRATION_MATRIX}=\"0 1 0 -1 0 1\""),
+                                  Not(HasSubstr("deviceName")), Not(HasSubstr("category"))));
+    }
+    EXPECT_THAT(MappingAdvice(WholeOfTwoScreens(), TwoScreens(), kLabwc,
+                              Named("\xC3\x89"
+                                    "cran tactile")),
+                HasSubstr("deviceName=\"\xC3\x89"
+                          "cran tactile\""));
 }
