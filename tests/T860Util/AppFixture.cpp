@@ -95,6 +95,13 @@ void AppFixture::CreateWindows(bool waitConnected) {
     }
 }
 
+void AppFixture::StopDeviceAccess() {
+    if (main_) {
+        main_->FormClose();
+    }
+    JoinDriverIOThreads();
+}
+
 void AppFixture::TearDown() {
     if (main_) {
         main_->FormClose();

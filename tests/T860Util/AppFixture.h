@@ -52,6 +52,10 @@ protected:
     void TearDown() override;
     // Builds the windows, starting device access; waits for the handshake.
     void CreateWindows(bool waitConnected = true);
+    // Ends device access as the program does before its windows go: a test
+    // that destroys a window of its own calls this first, so that no read
+    // thread is inside the window as it goes.
+    void StopDeviceAccess();
 
     // True once every report that the test made the program queue has
     // reached the controller: the window thread's pending events run first

@@ -64,6 +64,7 @@ protected:
         scope_->show();
     }
     void TearDown() override {
+        StopDeviceAccess();
         scope_.reset();
         settings_.reset();
         AppFixture::TearDown();

@@ -27,6 +27,7 @@ protected:
         recorder_->Clear();
     }
     void TearDown() override {
+        StopDeviceAccess();
         scope_.reset();
         AppFixture::TearDown();
     }

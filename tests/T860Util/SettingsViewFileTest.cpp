@@ -44,6 +44,7 @@ protected:
         }));
     }
     void TearDown() override {
+        StopDeviceAccess();
         view_.reset();
         AppFixture::TearDown();
     }
