@@ -154,7 +154,10 @@ void RestartThreadFunc(ThreadContext&, std::shared_ptr<ThreadRun> run) {
         return;
     }
     PublishRestartEvent(restartEvent);
-    while (run->Running != 0) {
+    // Ends on the kill event alone, not on the running flag: a stop that came
+    // before this thread first waited still finds the event set, and the end
+    // is traced whenever the thread was stopped.
+    for (;;) {
         const auto woken = WaitForAny({restartEvent.get(), &run->hKillThread}, platform::kInfinite);
         if (woken.status == WaitStatus::Signalled && woken.index == 0) {
             TraceInfo("DriverIO:RestartThreadFunc hRestartEvent signaled", __FILE__, __LINE__);
