@@ -101,24 +101,40 @@ no_window_named() { ! windows | grep -q "|$1|"; }
 # wtype makes a new virtual keyboard each run; Alt is pressed apart from
 # F4 (-s: its pause) so that the client has the keyboard's state first.
 press() { "${in_session[@]}" wtype "$@"; }
-# Presses the keys until the window is there: the program takes the keys
-# only once it has found the controller, which the desktop does not show.
+# Presses the keys until a window of that name is there (in any state), then
+# waits for the window as given: the program takes the keys only once it has
+# found the controller, which the desktop does not show. No key is pressed
+# again once the window exists, so a slow window is not closed by a repeat.
 press_until_window() {
     local window=$1
     shift
+    local name
+    name=$(cut -d'|' -f2 <<<"$window")
     local end=$((SECONDS + deadline_s))
-    until has_window "$window"; do
+    until ! no_window_named "$name"; do
         [ "$SECONDS" -lt "$end" ] || fail "$window after $*"
         press "$@"
-        local settle=$((SECONDS + 2))
-        until has_window "$window" || [ "$SECONDS" -ge "$settle" ]; do
+        local settle=$((SECONDS + 5))
+        until ! no_window_named "$name" || [ "$SECONDS" -ge "$settle" ]; do
             sleep 0.2
         done
     done
+    wait_for "$window after $*" has_window "$window"
 }
 
 two_outputs() { [ "$(swaymsg_ -t get_outputs | jq 'length')" -eq 2 ]; }
 wait_for "two outputs" two_outputs
+
+# The headless seat has no keyboard. A keyboard that appears only with each
+# wtype run races its own keys: the client asks for its wl_keyboard when the
+# seat announces one, and a key pressed before that is lost (the client then
+# sees only its release). One virtual keyboard held for the whole check, in
+# place before the program starts, gives the program its wl_keyboard once and
+# for all; wtype's own keyboards then only add to a seat that has one.
+"${in_session[@]}" wtype -s 86400000 &
+pids+=($!)
+has_keyboard() { swaymsg_ -t get_inputs | jq -e 'any(.[]; .type == "keyboard")' >/dev/null; }
+wait_for "a keyboard on the seat" has_keyboard
 swaymsg_ focus output HEADLESS-2 >/dev/null
 
 "${in_session[@]}" env XDG_CONFIG_HOME="$home" QT_QPA_PLATFORM=wayland \
