@@ -112,15 +112,25 @@ uint32_t AccuracySession::DesktopMs(const TimedPoint& point) const {
     return point.EventMs + (sameClock ? 0 : static_cast<uint32_t>(delay));
 }
 
-std::optional<uint32_t> AccuracySession::DesktopTouchOfHold(const HeldTouch& held) const {
+namespace {
+
+// How long the span overlaps the hold, negative when apart.
+int32_t OverlapMs(uint32_t fromMs, uint32_t toMs, const HeldTouch& held) {
+    const uint32_t from = static_cast<int32_t>(fromMs - held.StartMs) > 0 ? fromMs : held.StartMs;
+    const uint32_t to = static_cast<int32_t>(toMs - held.EndMs) < 0 ? toMs : held.EndMs;
+    return static_cast<int32_t>(to - from);
+}
+
+}  // namespace
+
+std::optional<uint32_t> AccuracySession::DesktopTouchOfHold(int index) const {
     // One finger touches one target after another, so the desktop's touches
-    // follow each other: the hold's is the one down during at least half of
-    // it (the one before may linger a moment into it, by the clocks' small
-    // disagreement or a lift the desktop saw late).
-    const auto holdMs = static_cast<int32_t>(held.EndMs - held.StartMs);
+    // follow each other, one a hold: the hold's is the newest down during it
+    // that is not another hold's (the one before may linger into it, by the
+    // clocks' small disagreement or a lift the desktop saw late).
+    const HeldTouch& held = samples_[static_cast<size_t>(index)].Controller;
     const int stored = std::min(desktopCount_, kDesktopPoints);
     std::optional<uint32_t> best;
-    int32_t bestOverlap = -1;
     int i = desktopCount_ - stored;
     while (i < desktopCount_) {
         const TimedPoint& first = desktop_[static_cast<size_t>(i % kDesktopPoints)];
@@ -137,25 +147,28 @@ std::optional<uint32_t> AccuracySession::DesktopTouchOfHold(const HeldTouch& hel
         }
         // The newest touch, not lifted yet, is still down.
         const bool down = !lifted && i == desktopCount_;
-        const uint32_t fromMs = static_cast<int32_t>(DesktopMs(first) - held.StartMs) > 0
-                                    ? DesktopMs(first)
-                                    : held.StartMs;
-        const uint32_t toMs =
-            down || static_cast<int32_t>(lastMs - held.EndMs) > 0 ? held.EndMs : lastMs;
-        const auto overlap = static_cast<int32_t>(toMs - fromMs);
-        if (2 * static_cast<int64_t>(overlap) >= holdMs && overlap > bestOverlap) {
-            bestOverlap = overlap;
+        const auto overlap = [&](const HeldTouch& hold) {
+            return OverlapMs(DesktopMs(first), down ? hold.EndMs : lastMs, hold);
+        };
+        const int32_t own = overlap(held);
+        bool another = false;
+        for (int other = 0; other < Targets() && own >= 0 && !another; ++other) {
+            const TargetSample& sample = samples_[static_cast<size_t>(other)];
+            another = other != index && sample.Taken && overlap(sample.Controller) > own;
+        }
+        if (own >= 0 && !another) {
             best = touch;
         }
     }
     return best;
 }
 
-std::optional<AccuracyPoint> AccuracySession::DesktopDuring(const HeldTouch& held) const {
+std::optional<AccuracyPoint> AccuracySession::DesktopDuring(int index) const {
+    const HeldTouch& held = samples_[static_cast<size_t>(index)].Controller;
     // A finger held still sends the desktop no moves, so the hold may hold no
     // desktop point at all: then the touch's last one before it stands for
     // it, or failing that the first after it.
-    const std::optional<uint32_t> touch = DesktopTouchOfHold(held);
+    const std::optional<uint32_t> touch = DesktopTouchOfHold(index);
     if (!touch) {
         return std::nullopt;
     }
@@ -197,7 +210,7 @@ void AccuracySession::FinishTarget() {
     TargetSample& sample = samples_[static_cast<size_t>(current_)];
     sample.Taken = true;
     sample.Controller = held_;
-    sample.Desktop = DesktopDuring(held_);
+    sample.Desktop = DesktopDuring(current_);
     holding_ = false;
     if (single_ || current_ + 1 >= Targets()) {
         single_ = false;
@@ -210,8 +223,8 @@ void AccuracySession::FinishTarget() {
 void AccuracySession::RecordLateTouch(uint32_t touch) {
     for (int i = 0; i < Targets(); ++i) {
         TargetSample& sample = samples_[static_cast<size_t>(i)];
-        if (sample.Taken && DesktopTouchOfHold(sample.Controller) == touch) {
-            sample.Desktop = DesktopDuring(sample.Controller);
+        if (sample.Taken && DesktopTouchOfHold(i) == touch) {
+            sample.Desktop = DesktopDuring(i);
         }
     }
 }

@@ -65,9 +65,9 @@ private:
     // On this clock: the desktop's time, on another clock plus the shortest
     // delay seen from an event to its handling (the best known offset).
     uint32_t DesktopMs(const TimedPoint& point) const;
-    // The desktop touch that was down during the hold, if any.
-    std::optional<uint32_t> DesktopTouchOfHold(const HeldTouch& held) const;
-    std::optional<AccuracyPoint> DesktopDuring(const HeldTouch& held) const;
+    // The desktop touch that was down during the target's hold, if any.
+    std::optional<uint32_t> DesktopTouchOfHold(int index) const;
+    std::optional<AccuracyPoint> DesktopDuring(int index) const;
     // A desktop touch that ends late still gives the holds it was part of
     // their positions.
     void RecordLateTouch(uint32_t touch);
