@@ -104,12 +104,10 @@ bool AccuracySession::OnTick(uint32_t nowMs) {
 }
 
 uint32_t AccuracySession::DesktopMs(const TimedPoint& point) const {
-    // Desktops commonly time their events on the same monotonic clock as
-    // this one; then no event arrives before it happened nor a minute late,
-    // and the times are taken as they are.
-    const int32_t delay = eventDelayMs_.value_or(0);
-    const bool sameClock = delay >= 0 && delay < kSameClockMs;
-    return point.EventMs + (sameClock ? 0 : static_cast<uint32_t>(delay));
+    // Whatever the desktop's clock (the same monotonic one as here, or one
+    // that started with the toolkit): the event handled soonest after it
+    // happened gives the offset, within that event's own short delay.
+    return point.EventMs + static_cast<uint32_t>(eventDelayMs_.value_or(0));
 }
 
 namespace {

@@ -57,13 +57,12 @@ private:
         bool Lift;
     };
     static constexpr int kDesktopPoints = 512;
-    static constexpr int32_t kSameClockMs = 60000;
 
     void BeginTarget(int index);
     // Records the desktop position of the hold and moves on.
     void FinishTarget();
-    // On this clock: the desktop's time, on another clock plus the shortest
-    // delay seen from an event to its handling (the best known offset).
+    // On this clock: the desktop's time plus the shortest delay seen from an
+    // event to its handling, the best known offset of the two clocks.
     uint32_t DesktopMs(const TimedPoint& point) const;
     // The desktop touch that was down during the target's hold, if any.
     std::optional<uint32_t> DesktopTouchOfHold(int index) const;
