@@ -13,6 +13,7 @@ void AccuracySession::Start(int gridSize, int widthPx, int heightPx, uint32_t ho
         samples_[static_cast<size_t>(i)] = {};
     }
     single_ = false;
+    desktopCount_ = 0;
     BeginTarget(0);
 }
 
@@ -39,8 +40,6 @@ void AccuracySession::BeginTarget(int index) {
     sample.Target = {fraction.X * width_, fraction.Y * height_};
     capture_.Reset();
     holding_ = false;
-    desktopCount_ = 0;
-    firstDesktopTouch_ = desktopTouches_ + 1;
     phase_ = AccuracyPhase::Touching;
 }
 
@@ -64,9 +63,6 @@ bool AccuracySession::OnControllerTouch(uint8_t state, double x, double y, uint3
         return false;
     }
     const bool wasHolding = holding_;
-    if (!wasHolding) {
-        touchStartMs_ = nowMs;
-    }
     holding_ = true;
     if (!capture_.Add(x, y, nowMs, held_)) {
         return !wasHolding;
@@ -75,7 +71,8 @@ bool AccuracySession::OnControllerTouch(uint8_t state, double x, double y, uint3
     return true;
 }
 
-void AccuracySession::OnDesktopTouch(uint8_t state, double x, double y, uint32_t nowMs) {
+void AccuracySession::OnDesktopTouch(uint8_t state, double x, double y, uint32_t eventMs,
+                                     uint32_t nowMs) {
     if (state == 1) {
         ++desktopTouches_;  // counted even when unused, so later touches stay apart
     }
@@ -83,11 +80,18 @@ void AccuracySession::OnDesktopTouch(uint8_t state, double x, double y, uint32_t
         !std::isfinite(y)) {
         return;
     }
+    const auto delay = static_cast<int32_t>(nowMs - eventMs);
+    if (!eventDelayMs_ || delay < *eventDelayMs_) {
+        eventDelayMs_ = delay;
+    }
     desktop_[static_cast<size_t>(desktopCount_ % kDesktopPoints)] = {
-        {x, y}, nowMs, desktopTouches_, state == 3};
+        {x, y}, eventMs, desktopTouches_, state == 3};
     ++desktopCount_;
     if (desktopCount_ == 2 * kDesktopPoints) {
         desktopCount_ = kDesktopPoints;  // keeps the ring's order, never overflows
+    }
+    if (state == 3) {
+        RecordLateTouch(desktopTouches_);
     }
 }
 
@@ -99,32 +103,70 @@ bool AccuracySession::OnTick(uint32_t nowMs) {
     return true;
 }
 
-std::optional<uint32_t> AccuracySession::DesktopTouchOfHold() const {
-    // The desktop may deliver its touches late, so a point of the previous
-    // target's touch can still arrive after this target began: only a touch
-    // that went down during this target counts, and of those the newest that
-    // had not already lifted before the controller's touch went down.
-    const int stored = std::min(desktopCount_, kDesktopPoints);
-    std::optional<uint32_t> liftedEarly;
-    for (int i = desktopCount_ - 1; i >= desktopCount_ - stored; --i) {
-        const TimedPoint& point = desktop_[static_cast<size_t>(i % kDesktopPoints)];
-        if (point.Touch < firstDesktopTouch_ || point.Touch == liftedEarly) {
-            continue;
-        }
-        if (point.Lift && static_cast<int32_t>(point.Ms - touchStartMs_) < 0) {
-            liftedEarly = point.Touch;
-            continue;
-        }
-        return point.Touch;
-    }
-    return std::nullopt;
+uint32_t AccuracySession::DesktopMs(const TimedPoint& point) const {
+    // Whatever the desktop's clock (the same monotonic one as here, or one
+    // that started with the toolkit): the event handled soonest after it
+    // happened gives the offset, within that event's own short delay.
+    return point.EventMs + static_cast<uint32_t>(eventDelayMs_.value_or(0));
 }
 
-std::optional<AccuracyPoint> AccuracySession::DesktopDuring(const HeldTouch& held) const {
+namespace {
+
+// How long the span overlaps the hold, negative when apart.
+int32_t OverlapMs(uint32_t fromMs, uint32_t toMs, const HeldTouch& held) {
+    const uint32_t from = static_cast<int32_t>(fromMs - held.StartMs) > 0 ? fromMs : held.StartMs;
+    const uint32_t to = static_cast<int32_t>(toMs - held.EndMs) < 0 ? toMs : held.EndMs;
+    return static_cast<int32_t>(to - from);
+}
+
+}  // namespace
+
+std::optional<uint32_t> AccuracySession::DesktopTouchOfHold(int index) const {
+    // One finger touches one target after another, so the desktop's touches
+    // follow each other, one a hold: the hold's is the newest down during it
+    // that is not another hold's (the one before may linger into it, by the
+    // clocks' small disagreement or a lift the desktop saw late).
+    const HeldTouch& held = samples_[static_cast<size_t>(index)].Controller;
+    const int stored = std::min(desktopCount_, kDesktopPoints);
+    std::optional<uint32_t> best;
+    int i = desktopCount_ - stored;
+    while (i < desktopCount_) {
+        const TimedPoint& first = desktop_[static_cast<size_t>(i % kDesktopPoints)];
+        const uint32_t touch = first.Touch;
+        uint32_t lastMs = DesktopMs(first);
+        bool lifted = first.Lift;
+        for (++i; i < desktopCount_; ++i) {
+            const TimedPoint& point = desktop_[static_cast<size_t>(i % kDesktopPoints)];
+            if (point.Touch != touch) {
+                break;
+            }
+            lastMs = DesktopMs(point);
+            lifted = lifted || point.Lift;
+        }
+        // The newest touch, not lifted yet, is still down.
+        const bool down = !lifted && i == desktopCount_;
+        const auto overlap = [&](const HeldTouch& hold) {
+            return OverlapMs(DesktopMs(first), down ? hold.EndMs : lastMs, hold);
+        };
+        const int32_t own = overlap(held);
+        bool another = false;
+        for (int other = 0; other < Targets() && own >= 0 && !another; ++other) {
+            const TargetSample& sample = samples_[static_cast<size_t>(other)];
+            another = other != index && sample.Taken && overlap(sample.Controller) > own;
+        }
+        if (own >= 0 && !another) {
+            best = touch;
+        }
+    }
+    return best;
+}
+
+std::optional<AccuracyPoint> AccuracySession::DesktopDuring(int index) const {
+    const HeldTouch& held = samples_[static_cast<size_t>(index)].Controller;
     // A finger held still sends the desktop no moves, so the hold may hold no
     // desktop point at all: then the touch's last one before it stands for
     // it, or failing that the first after it.
-    const std::optional<uint32_t> touch = DesktopTouchOfHold();
+    const std::optional<uint32_t> touch = DesktopTouchOfHold(index);
     if (!touch) {
         return std::nullopt;
     }
@@ -138,8 +180,8 @@ std::optional<AccuracyPoint> AccuracySession::DesktopDuring(const HeldTouch& hel
         if (point.Touch != *touch || point.Lift) {
             continue;  // a lift's position may be none (a cancelled touch)
         }
-        const int32_t sinceStart = static_cast<int32_t>(point.Ms - held.StartMs);
-        const int32_t sinceEnd = static_cast<int32_t>(point.Ms - held.EndMs);
+        const int32_t sinceStart = static_cast<int32_t>(DesktopMs(point) - held.StartMs);
+        const int32_t sinceEnd = static_cast<int32_t>(DesktopMs(point) - held.EndMs);
         if (sinceStart >= 0 && sinceEnd <= 0) {
             sum.X += point.Point.X;
             sum.Y += point.Point.Y;
@@ -166,7 +208,7 @@ void AccuracySession::FinishTarget() {
     TargetSample& sample = samples_[static_cast<size_t>(current_)];
     sample.Taken = true;
     sample.Controller = held_;
-    sample.Desktop = DesktopDuring(held_);
+    sample.Desktop = DesktopDuring(current_);
     holding_ = false;
     if (single_ || current_ + 1 >= Targets()) {
         single_ = false;
@@ -174,4 +216,13 @@ void AccuracySession::FinishTarget() {
         return;
     }
     BeginTarget(current_ + 1);
+}
+
+void AccuracySession::RecordLateTouch(uint32_t touch) {
+    for (int i = 0; i < Targets(); ++i) {
+        TargetSample& sample = samples_[static_cast<size_t>(i)];
+        if (sample.Taken && DesktopTouchOfHold(i) == touch) {
+            sample.Desktop = DesktopDuring(i);
+        }
+    }
 }

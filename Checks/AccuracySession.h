@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "Checks/AccuracyCheck.h"
 
@@ -33,8 +34,11 @@ public:
     // 2 move, 3 up). True when the phase, the target or the holding changed.
     bool OnControllerTouch(uint8_t state, double x, double y, uint32_t nowMs);
     // A touch position the desktop delivered to the window (1 down, 2 move,
-    // 3 up, as for the controller).
-    void OnDesktopTouch(uint8_t state, double x, double y, uint32_t nowMs);
+    // 3 up, as for the controller), with the desktop's own time of the event
+    // and the time it was handled. The desktop's clock may have any origin;
+    // a busy desktop delivers late, so the event's own time, put on this
+    // clock, says which hold it belongs to.
+    void OnDesktopTouch(uint8_t state, double x, double y, uint32_t eventMs, uint32_t nowMs);
     // True when a missing lift was taken as one.
     bool OnTick(uint32_t nowMs);
 
@@ -48,8 +52,8 @@ public:
 private:
     struct TimedPoint {
         AccuracyPoint Point;
-        uint32_t Ms;
-        uint32_t Touch;  // which of the desktop's touches it is part of
+        uint32_t EventMs;  // on the desktop's clock
+        uint32_t Touch;    // which of the desktop's touches it is part of
         bool Lift;
     };
     static constexpr int kDesktopPoints = 512;
@@ -57,10 +61,15 @@ private:
     void BeginTarget(int index);
     // Records the desktop position of the hold and moves on.
     void FinishTarget();
-    std::optional<AccuracyPoint> DesktopDuring(const HeldTouch& held) const;
-    // The desktop touch that stands for the hold, if any went down since the
-    // target began and was not over before the controller's touch began.
-    std::optional<uint32_t> DesktopTouchOfHold() const;
+    // On this clock: the desktop's time plus the shortest delay seen from an
+    // event to its handling, the best known offset of the two clocks.
+    uint32_t DesktopMs(const TimedPoint& point) const;
+    // The desktop touch that was down during the target's hold, if any.
+    std::optional<uint32_t> DesktopTouchOfHold(int index) const;
+    std::optional<AccuracyPoint> DesktopDuring(int index) const;
+    // A desktop touch that ends late still gives the holds it was part of
+    // their positions.
+    void RecordLateTouch(uint32_t touch);
 
     int gridSize_ = kSmallTargetGrid;
     int width_ = 0;
@@ -70,12 +79,11 @@ private:
     bool single_ = false;  // redoing one target
     bool holding_ = false;
     uint32_t lastTouchMs_ = 0;
-    uint32_t touchStartMs_ = 0;  // when the controller's current touch went down
     HoldStillCapture capture_;
     HeldTouch held_;
     std::array<TargetSample, kMaxTargets> samples_{};
     std::array<TimedPoint, kDesktopPoints> desktop_{};
-    int desktopCount_ = 0;         // points of the current target, the newest overwrite the oldest
-    uint32_t desktopTouches_ = 0;  // desktop touches gone down so far
-    uint32_t firstDesktopTouch_ = 1;  // the first that went down during the current target
+    int desktopCount_ = 0;                 // points of the run, the newest overwrite the oldest
+    uint32_t desktopTouches_ = 0;          // desktop touches gone down so far
+    std::optional<int32_t> eventDelayMs_;  // the shortest seen
 };

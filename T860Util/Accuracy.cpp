@@ -468,8 +468,12 @@ bool TfrmAccuracy::OnDesktopTouch(QEvent* event) {
         state = 3;
     }
     const QPointF at = point.position();
+    const uint32_t nowMs = platform::GetTickCount();
+    // The desktop's own time of the event; a platform that gives none has it 0.
+    const auto eventMs =
+        touch->timestamp() != 0 ? static_cast<uint32_t>(touch->timestamp()) : nowMs;
     std::lock_guard<std::mutex> guard(sessionLock_);
-    session_.OnDesktopTouch(state, at.x(), at.y(), platform::GetTickCount());
+    session_.OnDesktopTouch(state, at.x(), at.y(), eventMs, nowMs);
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 #include <limits>
 
 #include "Checks/DesktopSession.h"
@@ -19,6 +20,10 @@ namespace {
 // own before it settles; one that goes on moving it after that has won.
 constexpr int kPutBacksPerShow = 20;
 constexpr int kKeyboardGraceMs = 1500;
+// A desktop tells a shown window which output it put it on within a frame or
+// two; a window that hears of no other screen by then is on the one it
+// started on.
+constexpr int kPlacementGraceMs = 1500;
 const char kNoKeyboardHint[] =
     "The desktop did not give this window the keyboard: click or touch it first.    ";
 
@@ -63,7 +68,8 @@ std::optional<QPoint> PointerOnDesktop() {
     return QCursor::pos();
 }
 
-QScreen* FullScreenScreen(const std::optional<QPoint>& pointer, const QWidget* mainWindow) {
+QScreen* FullScreenScreen(const std::optional<QPoint>& pointer, const QWidget* mainWindow,
+                          bool desktopPlacesWindows) {
     if (pointer) {
         return ScreenNear(*pointer);
     }
@@ -71,21 +77,29 @@ QScreen* FullScreenScreen(const std::optional<QPoint>& pointer, const QWidget* m
     if (mainWindow != nullptr && mainWindow->isVisible() && mainWindow->screen() != nullptr) {
         return mainWindow->screen();
     }
-    return QGuiApplication::primaryScreen();
+    return desktopPlacesWindows ? nullptr : QGuiApplication::primaryScreen();
 }
 
 QScreen* ScreenForFullScreen() {
-    return FullScreenScreen(PointerOnDesktop(), frmMain);
+    // A native Wayland window only; under Xwayland the X11 rules hold.
+    return FullScreenScreen(PointerOnDesktop(), frmMain,
+                            QGuiApplication::platformName().startsWith("wayland"));
 }
 
 FullScreenKeeper::FullScreenKeeper(QWidget* window)
-    : QObject(window), window_(window), keyboardGrace_(new QTimer(this)) {
+    : QObject(window),
+      window_(window),
+      keyboardGrace_(new QTimer(this)),
+      placementGrace_(new QTimer(this)) {
     window_->setWindowFlags(window_->windowFlags() | Qt::Window | Qt::FramelessWindowHint);
     window_->installEventFilter(this);
     keyboardGrace_->setSingleShot(true);
     keyboardGrace_->setInterval(kKeyboardGraceMs);
     connect(keyboardGrace_, &QTimer::timeout, this,
             [this] { ShowKeyboardHint(window_->isActiveWindow()); });
+    placementGrace_->setSingleShot(true);
+    placementGrace_->setInterval(kPlacementGraceMs);
+    connect(placementGrace_, &QTimer::timeout, this, &FullScreenKeeper::CoverPlaced);
 }
 
 void FullScreenKeeper::Show() {
@@ -94,7 +108,13 @@ void FullScreenKeeper::Show() {
 
 void FullScreenKeeper::ShowOn(QScreen* screen) {
     if (screen == nullptr) {
-        window_->show();  // no screen to cover
+        // Asking for the full-screen state names an output, so the window
+        // is shown as it is first and covers its screen once placed.
+        window_->setWindowState(window_->windowState() &
+                                ~(Qt::WindowFullScreen | Qt::WindowMinimized));
+        window_->show();
+        CoverWhereThePlacedWindowIs();
+        TakeKeyboard();
         return;
     }
     KeepOn(screen);
@@ -103,11 +123,54 @@ void FullScreenKeeper::ShowOn(QScreen* screen) {
 }
 
 void FullScreenKeeper::CoverShown() {
-    if (QScreen* screen = ScreenForFullScreen()) {
-        KeepOn(screen);
-        window_->setWindowState((window_->windowState() & ~Qt::WindowMinimized) |
-                                Qt::WindowFullScreen);
+    QScreen* screen = ScreenForFullScreen();
+    if (screen == nullptr) {
+        CoverWhereThePlacedWindowIs();
         TakeKeyboard();
+        return;
+    }
+    KeepOn(screen);
+    window_->setWindowState((window_->windowState() & ~Qt::WindowMinimized) | Qt::WindowFullScreen);
+    TakeKeyboard();
+}
+
+void FullScreenKeeper::CoverWhereThePlacedWindowIs() {
+    QWindow* handle = window_->windowHandle();
+    if (handle == nullptr) {
+        return;  // never shown: nothing was placed
+    }
+    disconnect(screenBoundsChanged_);
+    bounds_ = {};  // nothing to put back to until placed
+    awaitingPlacement_ = true;
+    handle->installEventFilter(this);
+    disconnect(screenChanged_);
+    screenChanged_ = connect(handle, &QWindow::screenChanged, this, [this] {
+        if (awaitingPlacement_) {
+            CoverPlaced();
+        }
+    });
+    placementGrace_->stop();
+    if (handle->isExposed()) {
+        placementGrace_->start();
+    }
+}
+
+void FullScreenKeeper::CoverPlaced() {
+    awaitingPlacement_ = false;
+    placementGrace_->stop();
+    disconnect(screenChanged_);
+    if (!window_->isVisible() || window_->screen() == nullptr) {
+        return;
+    }
+    KeepOn(window_->screen());
+    window_->setWindowState((window_->windowState() & ~Qt::WindowMinimized) | Qt::WindowFullScreen);
+}
+
+void FullScreenKeeper::FollowPlacement(QEvent* event) {
+    QWindow* handle = window_->windowHandle();
+    if (awaitingPlacement_ && event->type() == QEvent::Expose && handle->isExposed() &&
+        !placementGrace_->isActive()) {
+        placementGrace_->start();
     }
 }
 
@@ -161,6 +224,10 @@ bool FullScreenKeeper::IsCloseKey(const QKeyEvent* key) {
 }
 
 bool FullScreenKeeper::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == window_->windowHandle()) {
+        FollowPlacement(event);  // seen on the way; the window handles it as ever
+        return false;
+    }
     if (event->type() == QEvent::KeyPress && IsCloseKey(static_cast<QKeyEvent*>(event))) {
         // Taken here so that no control and no key handler of the window sees it.
         window_->close();

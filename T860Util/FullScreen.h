@@ -28,9 +28,13 @@ std::optional<QPoint> PointerOnDesktop();
 // The screen a full-screen window opens on, so that it appears in front of
 // the technician: the one under the pointer (on a touchscreen, where the
 // last touch was) or the nearest; without a pointer position the one that
-// holds the shown main window; else the primary screen.
-QScreen* FullScreenScreen(const std::optional<QPoint>& pointer, const QWidget* mainWindow);
-// The same for this program: its pointer and its main window.
+// holds the shown main window; else, where the desktop places new windows
+// itself (a Wayland compositor puts them on the output that has the focus,
+// which no client can learn), none: the desktop chooses; else the primary
+// screen.
+QScreen* FullScreenScreen(const std::optional<QPoint>& pointer, const QWidget* mainWindow,
+                          bool desktopPlacesWindows);
+// The same for this program: its pointer, its main window and its platform.
 QScreen* ScreenForFullScreen();
 
 // Keeps one top-level window over the full bounds of a screen while it is
@@ -56,7 +60,8 @@ public:
     // Shows the window over the whole screen that ScreenForFullScreen
     // chooses, or over the given screen, and gives it the keyboard. A screen
     // that changes its bounds while the window is shown takes the window
-    // along.
+    // along. Without a screen the desktop places the window first, and it
+    // then covers the screen it was placed on.
     void Show();
     void ShowOn(QScreen* screen);
     // The same for a window that something else has just shown (called
@@ -76,6 +81,11 @@ protected:
 private:
     static bool IsCloseKey(const QKeyEvent* key);
     void KeepOn(QScreen* screen);
+    // Waits for the desktop to place the shown window, then covers that screen.
+    void CoverWhereThePlacedWindowIs();
+    void CoverPlaced();
+    // Starts the wait's grace once the window is exposed.
+    void FollowPlacement(QEvent* event);
     void TakeKeyboard();
     void ShowKeyboardHint(bool hasKeyboard);
     void WatchKeysOfEveryControl();
@@ -91,6 +101,13 @@ private:
     QRect bounds_;
     QMetaObject::Connection screenBoundsChanged_;
     bool putBackPending_ = false;
+    // Waiting for the desktop to place the window: the desktop tells the
+    // window its output once it shows it, and the window hears of it only
+    // when that is not the screen it started on; so no change of screen for
+    // a while after the window is shown means the screen it started on.
+    bool awaitingPlacement_ = false;
+    QTimer* placementGrace_;
+    QMetaObject::Connection screenChanged_;
     // A window manager that never gives in is not fought for ever.
     int putBacksLeft_ = 0;
 };

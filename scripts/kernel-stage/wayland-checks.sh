@@ -2,18 +2,21 @@
 # checks, and run there: sway on its headless backend with two outputs takes
 # the controller's touch devices from the kernel through libinput (a seat
 # from seatd), lists each with the identifier that the program's mapping
-# advice writes for it, and takes the advice's swaymsg command for it.
+# advice writes for it, and takes the advice's swaymsg command for it. Then
+# t860util on Qt's Wayland platform, as the session's user: the touch test
+# opens on the main window's output with the keyboard and Alt+F4 closes it;
+# the virtual technician plays the accuracy test through kernel, libinput,
+# sway and Qt, sway's default mapping over both outputs is judged "whole
+# desktop", and the swaymsg commands the program prints make it "correct".
 
 wl_run=$work/wayland-run
 wl_home=$work/wayland-home
 wl_pids=()
 
-# Runs a command as the user, in sway's session.
-in_sway() {
-    setpriv --reuid="$user" --regid=nogroup --clear-groups \
-        env -i PATH=/usr/bin:/bin HOME="$wl_home" XDG_RUNTIME_DIR="$wl_run" \
-        SWAYSOCK="$wl_socket" "$@"
-}
+# Runs a command as the user, in sway's session (set once sway is up; a
+# command put in the background with it directly keeps its own pid).
+wl_session=()
+in_sway() { "${wl_session[@]}" "$@"; }
 # "identifier<TAB>name" of each touch device sway has.
 sway_touches() {
     in_sway swaymsg -t get_inputs | jq -r '.[] | select(.type == "touch") | "\(.identifier)\t\(.name)"'
@@ -39,7 +42,146 @@ start_sway() {
         return 1
     fi
     wl_socket=$(compgen -G "$wl_run/sway-ipc.*.sock")
+    local display
+    display=$(basename "$(compgen -G "$wl_run/wayland-*[0-9]" | head -n 1)")
+    wl_session=(setpriv --reuid="$user" --regid=nogroup --clear-groups
+        env -i PATH=/usr/bin:/bin HOME="$wl_home" XDG_RUNTIME_DIR="$wl_run"
+        SWAYSOCK="$wl_socket" WAYLAND_DISPLAY="$display")
     ok "[wayland] sway runs as $user on headless outputs with libinput"
+}
+
+# Each window of the program as "output|name|fullscreen|focused", one a line.
+sway_windows() {
+    in_sway swaymsg -t get_tree | jq -r '.. | objects | select(.type? == "output") | .name as $output
+        | .. | objects | select(.pid? != null)
+        | "\($output)|\(.name)|\(.fullscreen_mode)|\(.focused)"'
+}
+has_window() { sway_windows | grep -qxF "$1"; }
+has_window_named() { sway_windows | grep -q "|$1|"; }
+no_window_named() { ! has_window_named "$1"; }
+press() { in_sway wtype "$@"; }
+alt_f4() { press -M alt -s 300 -k F4 -s 300 -m alt; }
+wl_config=$work/wayland-config
+# Starts t860util in the session on Qt's Wayland platform; its pid in $wl_util.
+start_util() {
+    "${wl_session[@]}" XDG_CONFIG_HOME="$wl_config" QT_QPA_PLATFORM=wayland "$user_util" "$@" \
+        >>"$work/wayland-util.out" 2>&1 &
+    wl_util=$!
+}
+stop_util() {
+    wait_for 150 gone "$wl_util" || kill "$wl_util" 2>/dev/null
+    wait "$wl_util" 2>/dev/null
+}
+
+# The main window on the second output: Esc opens the touch test full screen
+# there with the keyboard, and Alt+F4 closes it and only it.
+touch_test_checks() {
+    in_sway swaymsg focus output HEADLESS-2 >/dev/null
+    start_util
+    local main="HEADLESS-2|BFT860 TouchScreen Utilities|0|true"
+    if ! wait_for 100 has_window "$main"; then
+        bad "[wayland] the main window is not on the second output with the keyboard: $(sway_windows | tr '\n' ' ')"
+        kill "$wl_util"
+        stop_util
+        return
+    fi
+    # Esc opens the test once the program has found the controller, which
+    # the desktop does not show: pressed until the test is there.
+    local tries=30
+    until has_window_named XTest || [ "$tries" -eq 0 ]; do
+        press -k Escape
+        wait_for 25 has_window_named XTest
+        tries=$((tries - 1))
+    done
+    if wait_for 100 has_window "HEADLESS-2|XTest|1|true"; then
+        ok "[wayland] Esc opens the touch test full screen on the second output, with the keyboard"
+    else
+        bad "[wayland] the touch test is not full screen on the second output with the keyboard: $(sway_windows | tr '\n' ' ')"
+    fi
+    alt_f4
+    if wait_for 100 no_window_named XTest && has_window "$main"; then
+        ok "[wayland] Alt+F4 closes the touch test, and the main window has the keyboard again"
+    else
+        bad "[wayland] after Alt+F4: $(sway_windows | tr '\n' ' ')"
+    fi
+    # Closed as the desktop closes a window, so that the program ends as it would.
+    in_sway swaymsg kill >/dev/null
+    stop_util
+}
+
+wl_accuracy=$wl_config/Brightfold/T860/LastAccuracy.json
+wl_has_verdict() { jq -e '.mapping.verdict' "$wl_accuracy" >/dev/null 2>&1; }
+
+# play_in_sway LABEL: the technician plays the accuracy test ("/accuracy",
+# where sway puts a new window: the first output, given the focus; a touch
+# beyond the window may have moved it); the verdict and advice in $verdict,
+# $advice.
+play_in_sway() {
+    verdict= advice=
+    rm -f "$wl_accuracy"
+    in_sway swaymsg focus output HEADLESS-1 >/dev/null
+    start_util /accuracy
+    if ! wait_for 100 has_window "HEADLESS-1|Accuracy Test|1|true"; then
+        bad "[wayland] $1: the accuracy test is not full screen on the first output: $(sway_windows | tr '\n' ' ')"
+        kill "$wl_util"
+        stop_util
+        return 1
+    fi
+    echo "technician 9 500" >&8
+    if wait_for 300 wl_has_verdict; then
+        verdict=$(jq -r '.mapping.verdict' "$wl_accuracy")
+        advice=$(jq -r '.mapping.advice' "$wl_accuracy")
+    else
+        bad "[wayland] $1: the technician's run left no result: $(tail -n 5 "$work/wayland-util.out")"
+    fi
+    alt_f4
+    stop_util
+    [ -n "$verdict" ]
+}
+
+# What the program measured, for a verdict not the one expected.
+show_accuracy() {
+    jq -c '{mapping: (.mapping | {verdict, targetsWithEvents, fit, fitResidualPx}),
+        targets: [.targets[] | {target, mean, desktop}]}' "$wl_accuracy"
+    tail -n 5 "$work/wayland-util.out"
+}
+
+# Sway maps a touchscreen over the whole desktop until told otherwise; the
+# program sees that and prints the swaymsg commands that fix it.
+sway_mapping_checks() {
+    play_in_sway default-mapping || return
+    if [ "$verdict" = "whole desktop" ]; then
+        ok "[wayland] sway's default mapping over both outputs is judged \"whole desktop\""
+    else
+        bad "[wayland] sway's default mapping was judged \"$verdict\", not \"whole desktop\""
+        show_accuracy
+        return
+    fi
+    local fixes
+    fixes=$(grep '^swaymsg ' <<<"$advice")
+    if [ -z "$fixes" ]; then
+        bad "[wayland] the advice holds no swaymsg command: $advice"
+        return
+    fi
+    # Run as pasted into a shell, as the session's user.
+    local fix
+    while IFS= read -r fix; do
+        check "[wayland] the advice's command: $fix" in_sway sh -c "$fix" </dev/null
+    done <<<"$fixes"
+    play_in_sway advised-mapping || return
+    [ "$verdict" = "correct" ] &&
+        ok "[wayland] after the advised commands the mapping is judged \"correct\"" ||
+        { bad "[wayland] after the advised commands the mapping was judged \"$verdict\"" && show_accuracy; }
+}
+
+# The headless seat has no keyboard of its own, and one that comes with each
+# wtype run races its own keys (a key pressed before the client has its
+# keyboard is lost): one virtual keyboard is held for the whole session.
+hold_keyboard() {
+    "${wl_session[@]}" wtype -s 86400000 &
+    wl_pids+=($!)
+    has_keyboard() { in_sway swaymsg -t get_inputs | jq -e 'any(.[]; .type == "keyboard")' >/dev/null; }
+    wait_for 100 has_keyboard || bad "[wayland] no keyboard on sway's seat: $(in_sway swaymsg -t get_inputs | jq -c '[.[] | .type]')"
 }
 
 wayland_checks() {
@@ -53,8 +195,16 @@ wayland_checks() {
     udevadm settle --timeout=30
     start_sway || return
 
-    local identifier name
     if wait_for 300 has_touch; then
+        # The program, as the session's user, reaches the controller as the
+        # access rule lets a user at the seat.
+        setfacl -m "u:$user:rw" /dev/hidraw*
+        mkdir -p "$wl_config" && chown "$user":nogroup "$wl_config"
+        hold_keyboard
+        # Before anything maps the touchscreen: sway's default first.
+        timed sway_mapping_checks
+        timed touch_test_checks
+        local identifier name
         while IFS=$'\t' read -r identifier name; do
             # As the advice writes it: decimal ids, blanks in the name as underscores.
             [ "$identifier" = "12154:6:${name// /_}" ] &&

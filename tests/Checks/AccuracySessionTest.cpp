@@ -100,13 +100,13 @@ TEST(AccuracySession, TheDesktopPositionIsTheMeanDuringTheHoldOrTheStillFingersL
     AccuracySession session;
     session.Start(3, kWidth, kHeight, 200);
     // Points of the hold are averaged; a touch over long before is not its.
-    session.OnDesktopTouch(1, 1, 1, 0);
-    session.OnDesktopTouch(3, 1, 1, 10);
+    session.OnDesktopTouch(1, 1, 1, 0, 0);
+    session.OnDesktopTouch(3, 1, 1, 10, 10);
     session.OnControllerTouch(1, 100, 50, 1000);
-    session.OnDesktopTouch(1, 110, 60, 1010);
-    session.OnDesktopTouch(2, 112, 62, 1100);
+    session.OnDesktopTouch(1, 110, 60, 1010, 1010);
+    session.OnDesktopTouch(2, 112, 62, 1100, 1100);
     KeepStill(session, 100, 50, 1010, 1200);
-    session.OnDesktopTouch(2, 300, 300, 1250);  // after the hold: not needed
+    session.OnDesktopTouch(2, 300, 300, 1250, 1250);  // after the hold: not needed
     session.OnControllerTouch(3, 100, 50, 1260);
     ASSERT_TRUE(session.Sample(0).Desktop);
     EXPECT_DOUBLE_EQ(session.Sample(0).Desktop->X, 111);
@@ -114,16 +114,16 @@ TEST(AccuracySession, TheDesktopPositionIsTheMeanDuringTheHoldOrTheStillFingersL
 
     // A still finger: the desktop's only point came just before the
     // controller's first packet.
-    session.OnDesktopTouch(1, 505, 48, 1950);
+    session.OnDesktopTouch(1, 505, 48, 1950, 1950);
     TouchAndHold(session, 500, 50, 2000);
     ASSERT_TRUE(session.Sample(1).Desktop);
     EXPECT_DOUBLE_EQ(session.Sample(1).Desktop->X, 505);
 
     // Many points: the ring keeps the newest.
     session.OnControllerTouch(1, 900, 50, 3000);
-    session.OnDesktopTouch(1, 0, 55, 3000);
+    session.OnDesktopTouch(1, 0, 55, 3000, 3000);
     for (int i = 0; i < 2000; ++i) {
-        session.OnDesktopTouch(2, i < 1400 ? 0 : 890, 55, 3000);
+        session.OnDesktopTouch(2, i < 1400 ? 0 : 890, 55, 3000, 3000);
     }
     KeepStill(session, 900, 50, 3010, 3200);
     session.OnControllerTouch(3, 900, 50, 3210);
@@ -131,41 +131,73 @@ TEST(AccuracySession, TheDesktopPositionIsTheMeanDuringTheHoldOrTheStillFingersL
     EXPECT_DOUBLE_EQ(session.Sample(2).Desktop->X, 890);
 }
 
+// A desktop touch event: happened at `at`, handled by the window at `handled`,
+// timed by a desktop clock that runs `clock` ahead of this one.
+struct DesktopClock {
+    uint32_t clock = 0;
+    void Touch(AccuracySession& session, uint8_t state, double x, double y, uint32_t at,
+               uint32_t handled) const {
+        session.OnDesktopTouch(state, x, y, at + clock, handled);
+    }
+};
+
 TEST(AccuracySession, LateDesktopTouchesAreCountedForTheHoldTheyArePartOf) {
+    // The same clock, or another one (its origin anywhere, wrapping too).
+    for (const uint32_t clock : {0u, 123456u, 4294000000u}) {
+        SCOPED_TRACE(clock);
+        const DesktopClock desktop{clock};
+        AccuracySession session;
+        session.Start(3, kWidth, kHeight, 200);
+        // One event handled at once tells the clocks apart.
+        desktop.Touch(session, 1, 5, 5, 500, 501);
+        desktop.Touch(session, 3, 5, 5, 510, 511);
+        // The desktop is slow: the first hold's touch reaches the window
+        // only during the second hold, the second's after the second lift.
+        TouchAndHold(session, 100, 50, 1000);  // lifted at 1310
+        session.OnControllerTouch(1, 500, 50, 1400);
+        KeepStill(session, 500, 50, 1410, 1600);
+        desktop.Touch(session, 1, 101, 51, 1002, 1500);
+        desktop.Touch(session, 2, 103, 53, 1150, 1500);
+        desktop.Touch(session, 3, 103, 53, 1312, 1500);
+        session.OnControllerTouch(3, 500, 50, 1700);
+        ASSERT_TRUE(session.Sample(0).Desktop);
+        EXPECT_DOUBLE_EQ(session.Sample(0).Desktop->X, 102);
+        EXPECT_FALSE(session.Sample(1).Desktop) << "not the first hold's touch";
+        desktop.Touch(session, 1, 505, 49, 1402, 1800);
+        EXPECT_FALSE(session.Sample(1).Desktop) << "the touch goes on";
+        desktop.Touch(session, 3, 505, 49, 1702, 1810);
+        ASSERT_TRUE(session.Sample(1).Desktop);
+        EXPECT_DOUBLE_EQ(session.Sample(1).Desktop->X, 505);
+        EXPECT_DOUBLE_EQ(session.Sample(0).Desktop->X, 102) << "the first hold keeps its own";
+
+        // Handled out of order with the controller's: a touch lifted before
+        // the hold began is not the hold's, however late it arrives.
+        session.OnControllerTouch(1, 900, 50, 2000);
+        desktop.Touch(session, 1, 10, 10, 1900, 2003);
+        desktop.Touch(session, 3, 10, 10, 1950, 2004);
+        desktop.Touch(session, 1, 898, 51, 2001, 2005);
+        KeepStill(session, 900, 50, 2010, 2200);
+        desktop.Touch(session, 3, 0, 0, 2205, 2206);  // a cancel: no position
+        session.OnControllerTouch(3, 900, 50, 2210);
+        ASSERT_TRUE(session.Sample(2).Desktop);
+        EXPECT_DOUBLE_EQ(session.Sample(2).Desktop->X, 898);
+    }
+}
+
+TEST(AccuracySession, AHoldWhoseTouchNeverReachesTheDesktopHasNoPosition) {
     AccuracySession session;
     session.Start(3, kWidth, kHeight, 200);
-    // The desktop is slow: the first target's touch reaches it only after
-    // the controller's finger has gone on to the second target.
-    TouchAndHold(session, 100, 50, 1000);  // lifted at 1310
-    session.OnDesktopTouch(1, 101, 51, 1320);
-    session.OnControllerTouch(1, 500, 50, 1400);
-    // The previous touch's last move and lift linger into the hold's first
-    // moments; this touch's own points come late, after the hold.
-    session.OnDesktopTouch(2, 102, 52, 1410);
-    session.OnDesktopTouch(3, 102, 52, 1420);
-    KeepStill(session, 500, 50, 1410, 1600);
-    session.OnDesktopTouch(1, 503, 49, 1650);
-    session.OnDesktopTouch(2, 504, 49, 1660);
-    session.OnControllerTouch(3, 500, 50, 1700);
-    ASSERT_TRUE(session.Sample(1).Desktop);
-    EXPECT_DOUBLE_EQ(session.Sample(1).Desktop->X, 503);
-
     // The previous touch, down across the change of target and lifting
-    // late, gives no position when the hold's own never reaches the desktop.
-    session.OnDesktopTouch(2, 498, 50, 1710);
-    TouchAndHold(session, 900, 50, 1720);
-    session.OnDesktopTouch(3, 498, 50, 1800);
-    EXPECT_TRUE(session.Sample(2).Taken);
-    EXPECT_FALSE(session.Sample(2).Desktop);
-
-    // A touch lifted before the hold began is not the hold's, however new.
-    session.OnDesktopTouch(1, 10, 10, 2100);
-    session.OnDesktopTouch(3, 10, 10, 2110);
-    session.OnControllerTouch(1, 100, 250, 2200);
-    session.OnDesktopTouch(1, 98, 251, 2210);
-    KeepStill(session, 100, 250, 2210, 2400);
-    session.OnDesktopTouch(3, 0, 0, 2410);  // a cancel: no position
-    session.OnControllerTouch(3, 100, 250, 2420);
-    ASSERT_TRUE(session.Sample(3).Desktop);
-    EXPECT_DOUBLE_EQ(session.Sample(3).Desktop->X, 98);
+    // late, is not the hold's.
+    session.OnDesktopTouch(1, 101, 51, 1000, 1000);
+    TouchAndHold(session, 100, 50, 1000);  // lifted at 1310
+    session.OnDesktopTouch(2, 102, 52, 1305, 1305);
+    session.OnControllerTouch(1, 500, 50, 1400);
+    session.OnDesktopTouch(3, 102, 52, 1420, 1420);
+    KeepStill(session, 500, 50, 1410, 1600);
+    session.OnControllerTouch(3, 500, 50, 1610);
+    EXPECT_TRUE(session.Sample(1).Taken);
+    EXPECT_FALSE(session.Sample(1).Desktop);
+    ASSERT_TRUE(session.Sample(0).Desktop);
+    EXPECT_DOUBLE_EQ(session.Sample(0).Desktop->X, 101);
 }

@@ -120,23 +120,47 @@ TEST_F(TouchTestScreen, OpensOnTheScreenUnderThePointer) {
 }
 
 // Run by its own ctest entry on two offscreen screens.
-TEST_F(TouchTestScreen, WithoutAPointerPositionTheScreenOfTheMainWindowThenThePrimary) {
+TEST_F(TouchTestScreen, WithoutAPointerPositionTheScreenOfTheMainWindowThenTheDesktopsChoice) {
     const QList<QScreen*> screens = QGuiApplication::screens();
     if (screens.size() < 2) {
         GTEST_SKIP() << "one screen";
     }
     // Beyond the right edge of the second screen: the nearest is the second.
     const QPoint beyond = screens[1]->geometry().topRight() + QPoint(500, 10);
-    EXPECT_EQ(FullScreenScreen(beyond, main_.get()), screens[1]);
-    EXPECT_EQ(FullScreenScreen(std::nullopt, main_.get()), QGuiApplication::primaryScreen())
+    for (const bool desktopPlaces : {false, true}) {
+        SCOPED_TRACE(desktopPlaces ? "the desktop places windows" : "the program places them");
+        EXPECT_EQ(FullScreenScreen(beyond, main_.get(), desktopPlaces), screens[1]);
+    }
+    EXPECT_EQ(FullScreenScreen(std::nullopt, main_.get(), false), QGuiApplication::primaryScreen())
         << "the main window is not shown";
+    EXPECT_EQ(FullScreenScreen(std::nullopt, main_.get(), true), nullptr)
+        << "no screen is forced where the desktop knows where the technician is";
+    EXPECT_EQ(FullScreenScreen(std::nullopt, nullptr, true), nullptr);
     main_->move(screens[1]->geometry().topLeft() + QPoint(40, 40));
     main_->show();
     ASSERT_TRUE(WaitUntil([&] { return main_->screen() == screens[1]; }));
-    EXPECT_EQ(FullScreenScreen(std::nullopt, main_.get()), screens[1]);
-    EXPECT_EQ(FullScreenScreen(screens[0]->geometry().center(), main_.get()), screens[0])
-        << "the pointer, where known, comes first";
+    for (const bool desktopPlaces : {false, true}) {
+        SCOPED_TRACE(desktopPlaces ? "the desktop places windows" : "the program places them");
+        EXPECT_EQ(FullScreenScreen(std::nullopt, main_.get(), desktopPlaces), screens[1]);
+        EXPECT_EQ(FullScreenScreen(screens[0]->geometry().center(), main_.get(), desktopPlaces),
+                  screens[0])
+            << "the pointer, where known, comes first";
+    }
     main_->hide();
+}
+
+// Where the desktop chooses, the window covers the screen it was put on.
+TEST_F(TouchTestScreen, ShownWithoutAScreenItCoversTheScreenItWasPlacedOn) {
+    const QRect last = QGuiApplication::screens().back()->geometry();
+    QWidget window;
+    FullScreenKeeper keeper(&window);
+    window.setGeometry(last.center().x(), last.center().y(), 200, 100);
+    keeper.ShowOn(nullptr);
+    EXPECT_TRUE(WaitUntil([&] {
+        return window.isFullScreen() && window.geometry() == last && keeper.Bounds() == last;
+    })) << window.geometry().x()
+        << "," << window.geometry().y() << " " << window.geometry().width() << "x"
+        << window.geometry().height();
 }
 
 TEST_F(TouchTestScreen, InAWaylandSessionThePointerIsNotTakenEvenFromXwayland) {
