@@ -112,6 +112,11 @@ uint32_t AccuracySession::DesktopMs(const TimedPoint& point) const {
 
 namespace {
 
+// Whether a comes before b on a clock that may wrap.
+bool Earlier(uint32_t a, uint32_t b) {
+    return static_cast<int32_t>(a - b) < 0;
+}
+
 // How long the span overlaps the hold, negative when apart.
 int32_t OverlapMs(uint32_t fromMs, uint32_t toMs, const HeldTouch& held) {
     const uint32_t from = static_cast<int32_t>(fromMs - held.StartMs) > 0 ? fromMs : held.StartMs;
@@ -149,10 +154,16 @@ std::optional<uint32_t> AccuracySession::DesktopTouchOfHold(int index) const {
             return OverlapMs(DesktopMs(first), down ? hold.EndMs : lastMs, hold);
         };
         const int32_t own = overlap(held);
+        // The finger lifted after each hold: a touch down before an earlier
+        // hold ended is that hold's, however long the desktop kept it down.
+        const auto downBefore = [&](const HeldTouch& hold) {
+            return Earlier(DesktopMs(first), hold.EndMs) && Earlier(hold.EndMs, held.StartMs);
+        };
         bool another = false;
         for (int other = 0; other < Targets() && own >= 0 && !another; ++other) {
             const TargetSample& sample = samples_[static_cast<size_t>(other)];
-            another = other != index && sample.Taken && overlap(sample.Controller) > own;
+            another = other != index && sample.Taken &&
+                      (overlap(sample.Controller) > own || downBefore(sample.Controller));
         }
         if (own >= 0 && !another) {
             best = touch;

@@ -200,4 +200,19 @@ TEST(AccuracySession, AHoldWhoseTouchNeverReachesTheDesktopHasNoPosition) {
     EXPECT_FALSE(session.Sample(1).Desktop);
     ASSERT_TRUE(session.Sample(0).Desktop);
     EXPECT_DOUBLE_EQ(session.Sample(0).Desktop->X, 101);
+
+    // Nor when its lift has not reached the window by the end of this hold:
+    // the finger lifted in between, so a touch down since the hold before is
+    // that hold's, however long the desktop keeps it down.
+    AccuracySession late;
+    late.Start(3, kWidth, kHeight, 200);
+    late.OnDesktopTouch(1, 101, 51, 1000, 1000);
+    TouchAndHold(late, 100, 50, 1000);
+    late.OnControllerTouch(1, 500, 50, 1400);
+    KeepStill(late, 500, 50, 1410, 1600);
+    late.OnControllerTouch(3, 500, 50, 1610);
+    EXPECT_TRUE(late.Sample(1).Taken);
+    EXPECT_FALSE(late.Sample(1).Desktop);
+    ASSERT_TRUE(late.Sample(0).Desktop);
+    EXPECT_DOUBLE_EQ(late.Sample(0).Desktop->X, 101);
 }
