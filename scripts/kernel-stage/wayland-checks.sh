@@ -7,7 +7,9 @@
 # opens on the main window's output with the keyboard and Alt+F4 closes it;
 # the virtual technician plays the accuracy test through kernel, libinput,
 # sway and Qt, sway's default mapping over both outputs is judged "whole
-# desktop", and the swaymsg commands the program prints make it "correct".
+# desktop", and the swaymsg commands the program prints make it "correct";
+# a rotation from udev's calibration matrix is judged so, and the printed
+# calibration_matrix command makes it "correct" again.
 
 wl_run=$work/wayland-run
 wl_home=$work/wayland-home
@@ -115,9 +117,9 @@ wl_has_verdict() { jq -e '.mapping.verdict' "$wl_accuracy" >/dev/null 2>&1; }
 # play_in_sway LABEL: the technician plays the accuracy test ("/accuracy",
 # where sway puts a new window: the first output, given the focus; a touch
 # beyond the window may have moved it); the verdict and advice in $verdict,
-# $advice.
+# $orientation, $advice.
 play_in_sway() {
-    verdict= advice=
+    verdict= orientation= advice=
     rm -f "$wl_accuracy"
     in_sway swaymsg focus output HEADLESS-1 >/dev/null
     start_util /accuracy
@@ -130,6 +132,7 @@ play_in_sway() {
     echo "technician 9 500" >&8
     if wait_for 300 wl_has_verdict; then
         verdict=$(jq -r '.mapping.verdict' "$wl_accuracy")
+        orientation=$(jq -r '.mapping.orientation' "$wl_accuracy")
         advice=$(jq -r '.mapping.advice' "$wl_accuracy")
     else
         bad "[wayland] $1: the technician's run left no result: $(tail -n 5 "$work/wayland-util.out")"
@@ -146,6 +149,20 @@ show_accuracy() {
     tail -n 5 "$work/wayland-util.out"
 }
 
+# run_sway_advice LABEL: every swaymsg line of the advice, run as pasted
+# into a shell, as the session's user.
+run_sway_advice() {
+    local fixes fix
+    fixes=$(grep '^swaymsg ' <<<"$advice")
+    if [ -z "$fixes" ]; then
+        bad "[wayland] $1: the advice holds no swaymsg command: $advice"
+        return 1
+    fi
+    while IFS= read -r fix; do
+        check "[wayland] $1: the advice's command: $fix" in_sway sh -c "$fix" </dev/null
+    done <<<"$fixes"
+}
+
 # Sway maps a touchscreen over the whole desktop until told otherwise; the
 # program sees that and prints the swaymsg commands that fix it.
 sway_mapping_checks() {
@@ -157,21 +174,58 @@ sway_mapping_checks() {
         show_accuracy
         return
     fi
-    local fixes
-    fixes=$(grep '^swaymsg ' <<<"$advice")
-    if [ -z "$fixes" ]; then
-        bad "[wayland] the advice holds no swaymsg command: $advice"
-        return
-    fi
-    # Run as pasted into a shell, as the session's user.
-    local fix
-    while IFS= read -r fix; do
-        check "[wayland] the advice's command: $fix" in_sway sh -c "$fix" </dev/null
-    done <<<"$fixes"
+    run_sway_advice "default mapping" || return
     play_in_sway advised-mapping || return
     [ "$verdict" = "correct" ] &&
         ok "[wayland] after the advised commands the mapping is judged \"correct\"" ||
         { bad "[wayland] after the advised commands the mapping was judged \"$verdict\"" && show_accuracy; }
+}
+
+# The touchscreen turned by a calibration matrix from udev, as an installer's
+# rules file sets it. libinput reads the matrix when a device appears, so the
+# controller is plugged in again (sway keeps the output it was mapped to for
+# the same identifier). The program must see the turn, and the swaymsg
+# commands it prints must put it right.
+sway_rotation_rule=/run/udev/rules.d/99-t860-sway-rotation.rules
+sway_turn="0 -1 1 1 0 0"
+sway_has_turn() {
+    in_sway swaymsg -t get_inputs |
+        jq -e --arg turn "$sway_turn" 'any(.[]; .type == "touch"
+            and ((.libinput.calibration_matrix // []) | map(tostring) | join(" ")) == $turn)' >/dev/null
+}
+sway_rotation_checks() {
+    mkdir -p "$(dirname "$sway_rotation_rule")"
+    cat >"$sway_rotation_rule" <<RULE
+ACTION=="add|change", SUBSYSTEM=="input", KERNEL=="event*", ENV{ID_INPUT_TOUCHSCREEN}=="1", ATTRS{id/vendor}=="2f7a", ENV{LIBINPUT_CALIBRATION_MATRIX}="$sway_turn"
+RULE
+    udevadm control --reload
+    local plugs
+    plugs=$(plug_count)
+    kill -USR1 "$uhid_pid"
+    if ! wait_for 100 plugged_since "$plugs" || ! wait_for 50 nodes_are 6; then
+        bad "[wayland] rotation: the controller did not come back: $(node_count) nodes"
+        return
+    fi
+    udevadm settle --timeout=30
+    setfacl -m "u:$user:rw" /dev/hidraw*
+    if ! wait_for 150 sway_has_turn; then
+        bad "[wayland] rotation: sway's touchscreen has not the udev matrix: $(in_sway swaymsg -t get_inputs | jq -c '[.[] | select(.type == "touch") | .libinput]')"
+        return
+    fi
+    ok "[wayland] rotation: sway's libinput reads the udev matrix $sway_turn"
+    play_in_sway udev-rotation || return
+    if [ "$verdict" = "rotated or mirrored" ] && [[ "$orientation" == rotated* ]]; then
+        ok "[wayland] rotation: the udev matrix is judged \"$verdict\", $orientation"
+    else
+        bad "[wayland] rotation: the udev matrix was judged \"$verdict\", $orientation"
+        show_accuracy
+        return
+    fi
+    run_sway_advice rotation || return
+    play_in_sway rotation-fixed || return
+    [ "$verdict" = "correct" ] &&
+        ok "[wayland] rotation: after the advised commands the mapping is judged \"correct\"" ||
+        { bad "[wayland] rotation: after the advised commands the mapping was judged \"$verdict\"" && show_accuracy; }
 }
 
 # The headless seat has no keyboard of its own, and one that comes with each
@@ -203,7 +257,6 @@ wayland_checks() {
         hold_keyboard
         # Before anything maps the touchscreen: sway's default first.
         timed sway_mapping_checks
-        timed touch_test_checks
         local identifier name
         while IFS=$'\t' read -r identifier name; do
             # As the advice writes it: decimal ids, blanks in the name as underscores.
@@ -214,6 +267,10 @@ wayland_checks() {
             check "[wayland] sway takes swaymsg 'input $identifier map_to_output HEADLESS-1'" \
                 in_sway sh -c "swaymsg 'input $identifier map_to_output HEADLESS-1'" </dev/null
         done <<<"$(sway_touches)"
+        # On the first output now, whatever the default mapping's checks did.
+        timed sway_rotation_checks
+        rm -f "$sway_rotation_rule"
+        timed touch_test_checks
     else
         bad "[wayland] sway lists no touchscreen: $(in_sway swaymsg -t get_inputs | jq -c '[.[] | .identifier]')"
     fi
