@@ -231,6 +231,14 @@ CoverageRecord RecordOf(const CoverageSession& session) {
         record.Jumps.insert(record.Jumps.end(), counts.Jumps, cell);
         record.DesktopEvents = record.DesktopEvents || counts.Desktop;
         record.DesktopCellsReached += counts.Desktop ? 1 : 0;
+        if (counts.Desktop != (counts.Reports > 0)) {
+            (counts.Desktop ? record.DesktopOnly : record.DesktopMissed).push_back(cell);
+        }
+    }
+    // Without any desktop events the whole surface would count as missed,
+    // which says nothing the "no touch events" note does not.
+    if (!record.DesktopEvents) {
+        record.DesktopMissed.clear();
     }
     record.Rates = session.Rates();
     return record;

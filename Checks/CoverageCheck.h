@@ -139,6 +139,12 @@ struct CoverageRecord {
     bool DesktopEvents = false;  // the desktop delivered touch events at all
     int DesktopCellsReached = 0;
     std::vector<CoverageCell> Unreached;
+    // Where the desktop and the controller disagree, when the desktop
+    // delivered touch events: cells the controller's reports reached and its
+    // events did not (the desktop lost or moved those touches), and the other
+    // way round (it put touches where the finger was not).
+    std::vector<CoverageCell> DesktopMissed;
+    std::vector<CoverageCell> DesktopOnly;
     std::vector<CoverageCell> Dropouts;  // once per dropout
     std::vector<CoverageCell> Jumps;     // once per jump
     ContactRates Rates;

@@ -138,6 +138,51 @@ TEST(CoverageSession, AnInjectedDropoutAndJumpAreEachFoundOnceAtTheirPlace) {
     EXPECT_TRUE(record.Unreached.empty());
 }
 
+TEST(CoverageSession, TheDesktopsCellsAreComparedWithTheControllers) {
+    CoverageSession session;
+    session.Start(MakeCoverageGrid(QuarterMillimetreScreen()), 0.25, 0.25);
+    // The controller strokes the top row's first eight cells.
+    for (int x = 20; x <= 300; x += 10) {
+        session.OnContact(0, x == 20 ? 1 : 2, x, 20, static_cast<uint32_t>(x));
+    }
+    session.OnContact(0, 3, 300, 20, 310);
+    CoverageRecord record = RecordOf(session);
+    EXPECT_FALSE(record.DesktopEvents);
+    EXPECT_TRUE(record.DesktopMissed.empty()) << "no desktop events: nothing to compare";
+    EXPECT_EQ(CoverageDesktopText(record), "Desktop: no touch events");
+
+    for (int x = 20; x <= 300; x += 10) {
+        session.OnDesktopTouch(x, 20);
+    }
+    record = RecordOf(session);
+    EXPECT_TRUE(record.DesktopMissed.empty());
+    EXPECT_TRUE(record.DesktopOnly.empty());
+    EXPECT_EQ(CoverageDesktopText(record),
+              "Desktop: touch events reached 8 of 640 cells, the same cells as the controller's "
+              "reports");
+
+    // The desktop's stroke ends two cells early and a touch lands far away.
+    session.Start(MakeCoverageGrid(QuarterMillimetreScreen()), 0.25, 0.25);
+    for (int x = 20; x <= 300; x += 10) {
+        session.OnContact(0, x == 20 ? 1 : 2, x, 20, static_cast<uint32_t>(x));
+        if (x < 240) {
+            session.OnDesktopTouch(x, 20);
+        }
+    }
+    session.OnDesktopTouch(20, 780);
+    record = RecordOf(session);
+    EXPECT_EQ(record.DesktopMissed, (std::vector<CoverageCell>{{6, 0}, {7, 0}}));
+    EXPECT_EQ(record.DesktopOnly, (std::vector<CoverageCell>{{0, 19}}));
+    EXPECT_EQ(CoverageDesktopText(record), "Desktop: touch events reached 7 of 640 cells");
+    const std::string regions = CoverageRegionsText(record);
+    EXPECT_NE(regions.find("Desktop events missing: the upper left corner (2)\n"),
+              std::string::npos)
+        << regions;
+    EXPECT_NE(regions.find("Desktop events elsewhere: the lower left corner (1)\n"),
+              std::string::npos)
+        << regions;
+}
+
 TEST(CoverageSession, TheRateOfOneContactIsJudgedAgainstTheRefreshRate) {
     TechnicianConfig config = Strokes();
     config.reportsPerSecond = 90;  // every other frame of 180

@@ -32,3 +32,25 @@ TEST(TechnicianCommandTest, AnythingElseIsNotTheCommandAndChangesNothing) {
         EXPECT_TRUE(config.targets.empty()) << line;
     }
 }
+
+TEST(TechnicianCommandTest, StrokesCoverEveryCellRowOfTheGridNamed) {
+    TechnicianConfig config;
+    config.targets.push_back({0.5f, 0.5f});
+    ASSERT_TRUE(ParseStrokesCommand("strokes", config));
+    EXPECT_TRUE(config.strokes);
+    EXPECT_TRUE(config.targets.empty()) << "strokes alone, no targets first";
+    // 9 cell rows of 800 / 9 pixels: a stroke row at most every 80 pixels.
+    EXPECT_FLOAT_EQ(config.strokeRowSpacingPx, 80);
+    EXPECT_EQ(config.startMs, TechnicianConfig{}.startMs);
+
+    ASSERT_TRUE(ParseStrokesCommand("strokes 20 1000", config));
+    EXPECT_FLOAT_EQ(config.strokeRowSpacingPx, 36);
+    EXPECT_EQ(config.startMs, 1000u);
+
+    for (const std::string line : {"stroke", "strokes 0", "strokes 121", "strokes many",
+                                   "strokes 9 -1", "strokes 9 100 extra", "technician"}) {
+        TechnicianConfig untouched;
+        EXPECT_FALSE(ParseStrokesCommand(line, untouched)) << line;
+        EXPECT_FALSE(untouched.strokes) << line;
+    }
+}
