@@ -9,6 +9,12 @@
 
 namespace {
 
+constexpr int kStrokeBandPx = 100;
+// Of the script's 1280 pixels across: a row in about half a second, and a
+// report every 24 pixels at 100 reports per second, so that a cell of even
+// a 40-column grid gets reports on every crossing.
+constexpr float kStrokeSpeedPxPerS = 2400;
+
 bool Number(const std::string& text, uint32_t& value) {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     return !text.empty() && error == std::errc{} && end == text.data() + text.size();
@@ -56,8 +62,15 @@ bool ParseStrokesCommand(const std::string& line, TechnicianConfig& config) {
     if (!CommandWords(line, "strokes", rows, startMs) || rows < 1 || rows > kMaxCoverageRows) {
         return false;
     }
+    // Bands of whole pixels, so that the script's rows are exactly the bands
+    // and each stroke runs along a band's middle, well inside the cells of a
+    // grid with that many rows. The positions go out as shares of the screen:
+    // the pixels are the script's own.
     config.targets.clear();
-    StrokeOverRows(config, static_cast<int>(rows));
+    config.strokes = true;
+    config.screenHeightPx = static_cast<int>(rows) * kStrokeBandPx;
+    config.strokeRowSpacingPx = kStrokeBandPx;
+    config.strokeSpeedPxPerS = kStrokeSpeedPxPerS;
     config.startMs = startMs;
     return true;
 }

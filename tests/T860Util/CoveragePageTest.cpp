@@ -162,6 +162,11 @@ TEST_F(CoveragePage, AGhostSwapFailsTheTwoFingerCheckAndDesktopTouchesAreCounted
     EXPECT_TRUE(Acceptance().Coverage->DesktopEvents);
     EXPECT_EQ(Acceptance().Coverage->DesktopCellsReached, 2);
     EXPECT_EQ(Acceptance().Coverage->CellsReached, 0) << "the controller sent no strokes";
+    // Touches where the controller reported none are the desktop's own.
+    const QString regions = page_->Panel->lbRegions->text();
+    EXPECT_TRUE(regions.contains("Desktop events elsewhere: the upper left corner (2)"))
+        << regions.toStdString();
+    EXPECT_TRUE(regions.contains("Desktop: touch events reached 2 of ")) << regions.toStdString();
 }
 
 TEST_F(CoveragePage, ASingleTouchControllerSkipsTheTwoFingerCheckWithANote) {
