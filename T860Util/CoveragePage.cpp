@@ -255,10 +255,9 @@ bool TCoveragePage::event(QEvent* event) {
             }
             event->accept();
             for (const QEventPoint& point : static_cast<QTouchEvent*>(event)->points()) {
-                if (point.state() != QEventPoint::Released) {
-                    std::lock_guard<std::mutex> guard(lock_);
-                    coverage_.OnDesktopTouch(point.position().x(), point.position().y());
-                }
+                std::lock_guard<std::mutex> guard(lock_);
+                coverage_.OnDesktopTouch(point.id(), point.position().x(), point.position().y(),
+                                         point.state() == QEventPoint::Released);
             }
             update();
             return true;
