@@ -194,8 +194,12 @@ touch_test_checks() {
             bad "[desktop] Esc in the main window opened no touch test: $(tail -n 5 "$work/main-x.out")"
         fi
     done
-    kill "$pid"
+    # Closed as a technician closes it, so that it leaves the controller's
+    # report mode as it found it.
+    x_key "$main" alt+F4
+    wait_for 100 gone "$pid" || { bad "[desktop] the main window stayed open after Alt+F4"; kill "$pid"; }
     wait "$pid" 2>/dev/null
+    echo "T860 note: the controller's report mode after the touch test: $("$ctl" report-mode 2>&1 | tr '\n' ' ')"
 }
 
 # The touchscreen turned by a calibration matrix from udev, as an installer's
@@ -296,9 +300,9 @@ CONF
 
     accuracy_mapping_checks
     timed coverage_checks
-    timed touch_test_checks
     timed rotation_checks
     rm -f "$rotation_rule"
+    timed touch_test_checks
 
     kill "$x_pid" 2>/dev/null
     wait "$x_pid" 2>/dev/null
