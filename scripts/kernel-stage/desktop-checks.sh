@@ -16,13 +16,16 @@ desktop_touchscreen="BFT860 virtual controller"
 output_width=1024
 output_height=768
 
-x_up() { DISPLAY=$desktop_display xrandr >/dev/null 2>&1; }
-window_of() { DISPLAY=$desktop_display xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
+# X clients that give up rather than hang the stage on a server that stopped
+# answering.
+x_client() { DISPLAY=$desktop_display timeout 20 "$@"; }
+x_up() { x_client xrandr >/dev/null 2>&1; }
+window_of() { x_client xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
 window_up() { [ -n "$(window_of "$1")" ]; }
 window_gone() { [ -z "$(window_of "$1")" ]; }
 gone() { ! kill -0 "$1" 2>/dev/null; }
-x_key() { DISPLAY=$desktop_display xdotool key --window "$1" "$2" 2>/dev/null; }
-pointer_to() { DISPLAY=$desktop_display xdotool mousemove "$1" 200; }
+x_key() { x_client xdotool key --window "$1" "$2" 2>/dev/null; }
+pointer_to() { x_client xdotool mousemove "$1" 200; }
 # The program on the X server, with its own settings folder.
 x_util() {
     DISPLAY=$desktop_display QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME=$work/xconfig "$util" "$@"
@@ -36,7 +39,7 @@ technician_done_since() { [ "$(technician_runs)" -gt "$1" ]; }
 covers_output() {
     local what=$1 title=$2 left=$3 window got
     window=$(window_of "$title")
-    got=$(DISPLAY=$desktop_display xdotool getwindowgeometry "$window" | tr -s ' \n' ' ')
+    got=$(x_client xdotool getwindowgeometry "$window" | tr -s ' \n' ' ')
     if grep -q "Position: $left,0 .*Geometry: ${output_width}x$output_height" <<<"$got"; then
         ok "[desktop] $what covers the output at x $left"
     else
@@ -230,7 +233,7 @@ RULE
         ok "[desktop] rotation: the udev matrix is judged \"$verdict\", $orientation"
     else
         bad "[desktop] rotation: the udev matrix was judged \"$verdict\", $orientation: $(jq -c '.mapping' "$last_accuracy")"
-        DISPLAY=$desktop_display xinput list --short
+        x_client xinput list --short
         tail -n 5 "$work/uhid.out" "$work/accuracy-udev-rotation.out"
         return
     fi
@@ -238,7 +241,7 @@ RULE
     played_correct rotation-fixed
 }
 x_calibration() {
-    DISPLAY=$desktop_display xinput list-props "$desktop_touchscreen" 2>&1 |
+    x_client xinput list-props "$desktop_touchscreen" 2>&1 |
         grep 'libinput Calibration Matrix (' | tr -s ' \t' ' '
 }
 # X's device carries the rotation as its libinput calibration matrix.
@@ -298,11 +301,11 @@ CONF
         xinput list --long "$desktop_touchscreen"
     expect "[desktop] libinput makes the controller a direct touch device" "Touch mode: direct"
 
+    timed touch_test_checks
     accuracy_mapping_checks
     timed coverage_checks
     timed rotation_checks
     rm -f "$rotation_rule"
-    timed touch_test_checks
 
     kill "$x_pid" 2>/dev/null
     wait "$x_pid" 2>/dev/null
