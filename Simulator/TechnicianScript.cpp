@@ -117,13 +117,6 @@ TouchFrame TechnicianScript::TargetFrameAt(uint32_t index) const {
     return OneFinger(state, x, y);
 }
 
-void StrokeOverRows(TechnicianConfig& config, int cellRows) {
-    config.strokes = true;
-    config.strokeSpeedPxPerS = 1500;
-    config.strokeRowSpacingPx = 0.9f * static_cast<float>(config.screenHeightPx) /
-                                static_cast<float>(std::max(cellRows, 1));
-}
-
 int TechnicianScript::Rows() const {
     const double spacing = std::max(config_.strokeRowSpacingPx, 1.0f);
     return std::max(1, static_cast<int>(std::ceil(config_.screenHeightPx / spacing)));

@@ -69,11 +69,6 @@ struct TechnicianConfig {
     std::optional<TwoFingers> twoFingers;
 };
 
-// Strokes over the whole screen at a technician's brisk pace, with rows a
-// little closer than the given number of cell rows so that every row of
-// cells gets a stroke.
-void StrokeOverRows(TechnicianConfig& config, int cellRows);
-
 class TechnicianScript {
 public:
     TechnicianScript(TechnicianConfig config, uint32_t framesPerSecond);

@@ -67,12 +67,14 @@ struct Simulation {
     // On the coverage page it strokes the whole screen, row by row about a
     // cell apart, and then holds two fingers on the diagonal's targets.
     void PlayTechnicianOnCoverage(TCoveragePage& page) {
-        QObject::connect(&page, &TCoveragePage::StrokesStarted, &page,
-                         [this](QSize size, int, int rows) {
-                             TechnicianConfig technician = OnScreen(size);
-                             StrokeOverRows(technician, rows);
-                             Play(technician);
-                         });
+        QObject::connect(
+            &page, &TCoveragePage::StrokesStarted, &page, [this](QSize size, int, int rows) {
+                TechnicianConfig technician = OnScreen(size);
+                technician.strokes = true;
+                technician.strokeSpeedPxPerS = 1500;
+                technician.strokeRowSpacingPx = 0.9f * static_cast<float>(size.height()) / rows;
+                Play(technician);
+            });
         QObject::connect(&page, &TCoveragePage::TwoFingersStarted, &page, [this](QSize size) {
             TechnicianConfig technician = OnScreen(size);
             const auto fraction = [](AccuracyPoint p) {
