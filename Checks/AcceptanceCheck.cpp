@@ -161,6 +161,9 @@ constexpr CellList kCellLists[] = {
     {"Not reached", &CoverageRecord::Unreached, " is now not reached"},
     {"Dropouts", &CoverageRecord::Dropouts, " now drops out"},
     {"Jumps", &CoverageRecord::Jumps, " now jumps"},
+    {"Desktop events missing", &CoverageRecord::DesktopMissed, " now misses desktop touch events"},
+    {"Desktop events elsewhere", &CoverageRecord::DesktopOnly,
+     " now gets desktop touch events the controller did not report"},
 };
 
 }  // namespace
@@ -183,6 +186,16 @@ std::string CoverageRegionsText(const CoverageRecord& coverage) {
         }
     }
     return text;
+}
+
+std::string CoverageDesktopText(const CoverageRecord& coverage) {
+    if (!coverage.DesktopEvents) {
+        return "Desktop: no touch events";
+    }
+    const bool same = coverage.DesktopMissed.empty() && coverage.DesktopOnly.empty();
+    return "Desktop: touch events reached " + std::to_string(coverage.DesktopCellsReached) +
+           " of " + std::to_string(coverage.Cells()) + " cells" +
+           (same ? ", the same cells as the controller's reports" : "");
 }
 
 std::vector<std::string> AcceptanceChanges(const AcceptanceRecord& then,

@@ -50,8 +50,13 @@ std::string FixedText(double value, int decimals);
 // "531.4 x 298.9 mm (24.0 in)", or "unknown".
 std::string ScreenSizeText(const AccuracyScreen& screen);
 // Where the strokes failed, by region: "Not reached: the lower left corner
-// (16 cells)", then the dropouts and the jumps; empty when nothing failed.
+// (16 cells)", then the dropouts, the jumps, and where the desktop's touch
+// events and the controller's reports disagree; empty when nothing failed.
 std::string CoverageRegionsText(const CoverageRecord& coverage);
+// What the desktop's own touch events reached: "Desktop: no touch events", or
+// the count of cells, said to be the controller's cells when they are. Where
+// they are not, CoverageRegionsText names the regions.
+std::string CoverageDesktopText(const CoverageRecord& coverage);
 
 // What got worse between two runs, one sentence each: "the lower left corner
 // now drops out", "the top edge is now not reached", "the right edge now

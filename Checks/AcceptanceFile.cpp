@@ -41,6 +41,8 @@ JsonValue CoverageJson(const CoverageRecord& coverage) {
     json.Set("unreached", CellsJson(coverage.Unreached));
     json.Set("dropouts", CellsJson(coverage.Dropouts));
     json.Set("jumps", CellsJson(coverage.Jumps));
+    json.Set("desktopMissed", CellsJson(coverage.DesktopMissed));
+    json.Set("desktopOnly", CellsJson(coverage.DesktopOnly));
     JsonValue rates = JsonValue::Object();
     rates.Set("windows", JsonValue::Number(coverage.Rates.Windows));
     rates.Set("lowestHz", JsonValue::Number(coverage.Rates.LowestHz));
@@ -152,6 +154,14 @@ bool CoverageFromJson(const JsonValue& json, CoverageRecord& coverage, std::stri
         !CellsFromJson(json, "jumps", coverage.Columns, coverage.Rows, coverage.Jumps, error) ||
         !RatesFromJson(json.Find("rates"), coverage.Rates, error)) {
         return Fail(error, "coverage", error);
+    }
+    // Files written before the desktop's cells were compared lack the lists.
+    for (const auto& [key, cells] : {std::pair{"desktopMissed", &coverage.DesktopMissed},
+                                     std::pair{"desktopOnly", &coverage.DesktopOnly}}) {
+        if (json.Find(key) != nullptr &&
+            !CellsFromJson(json, key, coverage.Columns, coverage.Rows, *cells, error)) {
+            return Fail(error, "coverage", error);
+        }
     }
     if (coverage.Unreached.size() + static_cast<size_t>(coverage.CellsReached) !=
         static_cast<size_t>(coverage.Cells())) {

@@ -72,6 +72,7 @@ void CoverageSession::Start(const CoverageGrid& grid, double mmPerPxX, double mm
     mmPerPxY_ = mmPerPxY;
     cells_.assign(static_cast<size_t>(grid_.Cells()), CellCounts{});
     tracks_ = {};
+    desktopTracks_ = {};
     rateHistogram_ = {};
 }
 
@@ -176,9 +177,39 @@ void CoverageSession::CountRate(Track& track, bool moving, uint32_t nowMs) {
     track.windowReports = 0;
 }
 
-void CoverageSession::OnDesktopTouch(double x, double y) {
-    if (CellCounts* cell = CellUnder({x, y})) {
-        cell->Desktop = true;
+void CoverageSession::OnDesktopTouch(int id, double x, double y, bool lifted) {
+    if (!std::isfinite(x) || !std::isfinite(y)) {
+        return;
+    }
+    const AccuracyPoint at{x, y};
+    auto track = std::find_if(desktopTracks_.begin(), desktopTracks_.end(),
+                              [id](const DesktopTrack& t) { return t.down && t.id == id; });
+    if (track != desktopTracks_.end()) {
+        MarkDesktopPath(track->at, at);
+    } else {
+        MarkDesktopPath(at, at);
+        // More touches than tracked ones: the first track's stroke is cut.
+        track = std::find_if(desktopTracks_.begin(), desktopTracks_.end(),
+                             [](const DesktopTrack& t) { return !t.down; });
+        track = track == desktopTracks_.end() ? desktopTracks_.begin() : track;
+    }
+    *track = {!lifted, id, at};
+}
+
+void CoverageSession::MarkDesktopPath(AccuracyPoint from, AccuracyPoint to) {
+    // Steps of a quarter cell, and no more than a few per cell of the grid's
+    // width and height together however far apart the points lie.
+    const double step = 0.25 * std::min(static_cast<double>(grid_.WidthPx) / grid_.Columns,
+                                        static_cast<double>(grid_.HeightPx) / grid_.Rows);
+    const double length = std::hypot(to.X - from.X, to.Y - from.Y);
+    const int steps = static_cast<int>(
+        std::min(std::ceil(length / std::max(step, 1e-9)), 8.0 * (grid_.Columns + grid_.Rows)));
+    for (int i = 0; i <= steps; ++i) {
+        const double share = steps == 0 ? 1 : static_cast<double>(i) / steps;
+        if (CellCounts* cell =
+                CellUnder({from.X + (to.X - from.X) * share, from.Y + (to.Y - from.Y) * share})) {
+            cell->Desktop = true;
+        }
     }
 }
 
@@ -231,6 +262,14 @@ CoverageRecord RecordOf(const CoverageSession& session) {
         record.Jumps.insert(record.Jumps.end(), counts.Jumps, cell);
         record.DesktopEvents = record.DesktopEvents || counts.Desktop;
         record.DesktopCellsReached += counts.Desktop ? 1 : 0;
+        if (counts.Desktop != (counts.Reports > 0)) {
+            (counts.Desktop ? record.DesktopOnly : record.DesktopMissed).push_back(cell);
+        }
+    }
+    // Without any desktop events the whole surface would count as missed,
+    // which says nothing the "no touch events" note does not.
+    if (!record.DesktopEvents) {
+        record.DesktopMissed.clear();
     }
     record.Rates = session.Rates();
     return record;

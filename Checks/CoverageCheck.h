@@ -93,8 +93,11 @@ public:
     void Start(const CoverageGrid& grid, double mmPerPxX, double mmPerPxY);
     // One contact of a controller report (slot 0 or 1; 1 down, 2 move, 3 up).
     void OnContact(int slot, uint8_t state, double x, double y, uint32_t nowMs);
-    // A position the desktop delivered as a touch event.
-    void OnDesktopTouch(double x, double y);
+    // A position the desktop delivered as a touch event for its touch point
+    // id; lifted ends that touch. The finger passed every cell between two
+    // events of one touch: a busy desktop merges the moves it has not
+    // delivered yet, so its events may come far sparser than the reports.
+    void OnDesktopTouch(int id, double x, double y, bool lifted);
 
     const CoverageGrid& Grid() const { return grid_; }
     const CellCounts& Cell(int index) const { return cells_[static_cast<size_t>(index)]; }
@@ -115,6 +118,11 @@ private:
         int windowReports = 0;
     };
     static constexpr int kMaxRateHz = 1000;
+    struct DesktopTrack {
+        bool down = false;
+        int id = 0;
+        AccuracyPoint at;
+    };
 
     void Lose(Track& track, uint32_t nowMs);
     void Find(Track& track, AccuracyPoint at, uint32_t nowMs);
@@ -122,12 +130,14 @@ private:
     void CountRate(Track& track, bool moving, uint32_t nowMs);
     double Millimetres(AccuracyPoint a, AccuracyPoint b) const;
     CellCounts* CellUnder(AccuracyPoint at);
+    void MarkDesktopPath(AccuracyPoint from, AccuracyPoint to);
 
     CoverageGrid grid_;
     double mmPerPxX_ = 1;
     double mmPerPxY_ = 1;
     std::vector<CellCounts> cells_;
     std::array<Track, kContacts> tracks_{};
+    std::array<DesktopTrack, kContacts> desktopTracks_{};
     std::array<uint32_t, kMaxRateHz + 1> rateHistogram_{};
 };
 
@@ -139,6 +149,12 @@ struct CoverageRecord {
     bool DesktopEvents = false;  // the desktop delivered touch events at all
     int DesktopCellsReached = 0;
     std::vector<CoverageCell> Unreached;
+    // Where the desktop and the controller disagree, when the desktop
+    // delivered touch events: cells the controller's reports reached and its
+    // events did not (the desktop lost or moved those touches), and the other
+    // way round (it put touches where the finger was not).
+    std::vector<CoverageCell> DesktopMissed;
+    std::vector<CoverageCell> DesktopOnly;
     std::vector<CoverageCell> Dropouts;  // once per dropout
     std::vector<CoverageCell> Jumps;     // once per jump
     ContactRates Rates;

@@ -478,6 +478,12 @@ void VirtualController::StopTechnician() {
     technician_.reset();
 }
 
+bool VirtualController::TechnicianPlaying() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return technicianActive_ && technician_ != nullptr &&
+           technicianFrame_ < technician_->FramesInAll();
+}
+
 void VirtualController::SendFloopLocked(Clock::time_point now) {
     if (config_.floopPeriodMs == 0 || now < nextFloop_) {
         return;

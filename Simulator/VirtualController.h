@@ -95,6 +95,8 @@ public:
     // the scripted fingers.
     void PlayTechnician(std::shared_ptr<const TechnicianScript> script);
     void StopTechnician();
+    // A technician's script is under way: not yet at its end nor stopped.
+    bool TechnicianPlaying() const;
     // Sends any input report on channel 0 or 6; data is what follows the report
     // id, at most 64 bytes.
     void InjectReport(int channel, const uint8_t* data, size_t length);

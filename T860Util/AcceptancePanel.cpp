@@ -182,12 +182,8 @@ void TAcceptancePanel::Show(const AccuracyResult& result) {
                                 (passed ? kPassColor : kFailColor).name(),
                                 passed ? "PASSED" : "FAILED"));
     std::string regions = acceptance.Coverage ? CoverageRegionsText(*acceptance.Coverage) : "";
-    if (acceptance.Coverage && !acceptance.Coverage->DesktopEvents) {
-        regions += "Desktop: no touch events";
-    } else if (acceptance.Coverage) {
-        regions += "Desktop: touch events reached " +
-                   std::to_string(acceptance.Coverage->DesktopCellsReached) + " of " +
-                   std::to_string(acceptance.Coverage->Cells()) + " cells";
+    if (acceptance.Coverage) {
+        regions += CoverageDesktopText(*acceptance.Coverage);
     }
     lbRegions->setText(QString::fromStdString(regions));
 }

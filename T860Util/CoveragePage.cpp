@@ -1,5 +1,6 @@
 #include "T860Util/CoveragePage.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -108,7 +109,7 @@ void TCoveragePage::Start(const AccuracyScreen& screen, ScreenSizeSource source,
     result_.reset();
     Panel->hide();
     SetPhase(CoveragePhase::Strokes);
-    takingTouches_ = true;
+    TakeTouches(true);
     emit StrokesStarted(size(), grid.Columns, grid.Rows);
 }
 
@@ -144,8 +145,25 @@ void TCoveragePage::Next() {
     }
 }
 
+TCoveragePage::~TCoveragePage() {
+    TakeTouches(false);  // a window closed with the program is not hidden first
+}
+
+void TCoveragePage::TakeTouches(bool on) {
+    // Every move the desktop delivers counts, but by default the platform
+    // merges the moves that queued up while the window was busy: a loaded
+    // machine would then seem to skip cells.
+    if (on && !takingTouches_) {
+        compressedMoves_ = QCoreApplication::testAttribute(Qt::AA_CompressHighFrequencyEvents);
+        QCoreApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, false);
+    } else if (!on && takingTouches_) {
+        QCoreApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, compressedMoves_);
+    }
+    takingTouches_ = on;
+}
+
 void TCoveragePage::FinishStrokes() {
-    takingTouches_ = false;
+    TakeTouches(false);
     SetPhase(CoveragePhase::Results);
     emit Finished();
 }
@@ -255,10 +273,9 @@ bool TCoveragePage::event(QEvent* event) {
             }
             event->accept();
             for (const QEventPoint& point : static_cast<QTouchEvent*>(event)->points()) {
-                if (point.state() != QEventPoint::Released) {
-                    std::lock_guard<std::mutex> guard(lock_);
-                    coverage_.OnDesktopTouch(point.position().x(), point.position().y());
-                }
+                std::lock_guard<std::mutex> guard(lock_);
+                coverage_.OnDesktopTouch(point.id(), point.position().x(), point.position().y(),
+                                         point.state() == QEventPoint::Released);
             }
             update();
             return true;
@@ -269,7 +286,7 @@ bool TCoveragePage::event(QEvent* event) {
 }
 
 void TCoveragePage::hideEvent(QHideEvent* event) {
-    takingTouches_ = false;
+    TakeTouches(false);
     QWidget::hideEvent(event);
 }
 

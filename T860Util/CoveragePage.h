@@ -34,6 +34,7 @@ class TCoveragePage : public QWidget {
     Q_OBJECT
 public:
     explicit TCoveragePage(QWidget* parent = nullptr);
+    ~TCoveragePage() override;
 
     QLabel* lbInstruction;
     QPushButton* btnNext;  // "Two-Finger Check", then "Skip"
@@ -79,6 +80,9 @@ protected:
 
 private:
     void SetPhase(CoveragePhase phase);
+    // Takes touches, or stops, with the platform's merging of moves off while
+    // it takes them.
+    void TakeTouches(bool on);
     void FinishStrokes();
     void Refresh();
     void LayOut();
@@ -92,6 +96,7 @@ private:
     TwoFingerCheck twoFingers_;
     std::atomic<CoveragePhase> phase_{CoveragePhase::Strokes};
     std::atomic<bool> takingTouches_{false};
+    bool compressedMoves_ = true;  // the application's setting, to restore
     std::atomic<int> width_{0}, height_{0};
     CoalescedCall refresh_{this, [this] { Refresh(); }};
     QWidget* controls_;

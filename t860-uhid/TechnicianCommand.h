@@ -14,3 +14,10 @@
 // followed by the wait before the first touch in milliseconds. False when the
 // line is not such a command.
 bool ParseTechnicianCommand(const std::string& line, TechnicianConfig& config);
+// "strokes ROWS" strokes the whole screen once, one row along the middle of
+// each of ROWS equal bands from top to bottom, so that each stroke runs
+// inside one row of cells of a coverage grid with that many rows ("strokes"
+// alone: 9, the grid of a screen of unknown size), optionally followed by
+// the wait before the first touch. False when the line is not such a
+// command.
+bool ParseStrokesCommand(const std::string& line, TechnicianConfig& config);

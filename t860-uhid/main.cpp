@@ -22,6 +22,8 @@
 namespace {
 
 constexpr int kStartWaitMs = 5000;
+// How soon the end of a technician's script is noticed.
+constexpr int kPlayingPollMs = 100;
 
 enum class Step { Continue, Quit, Failed };
 
@@ -102,10 +104,16 @@ Step Command(const std::string& line, VirtualController& controller, UhidTranspo
         std::fflush(stdout);
         return Step::Continue;
     }
+    if (ParseStrokesCommand(line, technician)) {
+        controller.PlayTechnician(std::make_shared<TechnicianScript>(
+            technician, controller.Config().touchReportsPerSecond));
+        Say("technician: strokes");
+        return Step::Continue;
+    }
     if (!line.empty()) {
         std::fprintf(stderr,
                      "t860-uhid: unknown command \"%s\" (plug, unplug, replug, technician [9|25 "
-                     "[MS]], still, fingers, quit)\n",
+                     "[MS]], strokes [ROWS [MS]], still, fingers, quit)\n",
                      line.c_str());
     }
     return Step::Continue;
@@ -122,12 +130,19 @@ Step Signal(int signal, VirtualController& controller, UhidTransport& transport)
     }
 }
 
-// Takes commands until a quit; stdin that ends only stops the commands.
+// Takes commands until a quit; stdin that ends only stops the commands. Says
+// "technician: done" when a technician's script has played to its end, so
+// that whoever drives it knows when to look at the result.
 int Serve(int signals, VirtualController& controller, UhidTransport& transport) {
     pollfd fds[] = {{signals, POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
     std::string pending;
+    bool playing = false;
     for (;;) {
-        if (::poll(fds, 2, -1) < 0) {
+        if (playing && !controller.TechnicianPlaying()) {
+            Say("technician: done");
+        }
+        playing = controller.TechnicianPlaying();
+        if (::poll(fds, 2, playing ? kPlayingPollMs : -1) < 0) {
             if (errno == EINTR) {
                 continue;
             }

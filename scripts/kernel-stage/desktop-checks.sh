@@ -2,106 +2,247 @@
 # desktop_checks starts udevd (libinput takes only input devices that udevd
 # has initialised), plugs its own controller, starts Xorg with the dummy
 # video driver and two outputs side by side, checks that libinput gives the X
-# server the controller as a direct touch device, opens t860util's accuracy
-# test on the first output, and has the virtual technician play it through
-# kernel, libinput, Xorg and Qt: X's default mapping over both outputs is
-# judged "whole desktop", and the xinput command the program advises makes it
-# "correct".
+# server the controller as a direct touch device, and has the virtual
+# technician play t860util's accuracy test through kernel, libinput, Xorg and
+# Qt: X's default mapping over both outputs is judged "whole desktop", and the
+# xinput command the program advises makes it "correct"; a coverage run's
+# strokes reach the same cells through the desktop as through the
+# controller's packets; the touch test window covers the output it opens on;
+# and a rotation set through udev's calibration matrix is judged so and put
+# right by the advised command.
 
 desktop_display=:1
 desktop_touchscreen="BFT860 virtual controller"
+output_width=1024
+output_height=768
 
-x_up() { DISPLAY=$desktop_display xrandr >/dev/null 2>&1; }
-window_of() { DISPLAY=$desktop_display xdotool search --name "$1" 2>/dev/null | head -n 1; }
+# X clients that give up rather than hang the stage on a server that stopped
+# answering.
+x_client() { DISPLAY=$desktop_display timeout 20 "$@"; }
+x_up() { x_client xrandr >/dev/null 2>&1; }
+window_of() { x_client xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
 window_up() { [ -n "$(window_of "$1")" ]; }
+window_gone() { [ -z "$(window_of "$1")" ]; }
 gone() { ! kill -0 "$1" 2>/dev/null; }
+x_key() { x_client xdotool key --window "$1" "$2" 2>/dev/null; }
+pointer_to() { x_client xdotool mousemove "$1" 200; }
+# The program on the X server, with its own settings folder.
+x_util() {
+    DISPLAY=$desktop_display QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME=$work/xconfig "$util" "$@"
+}
+# t860-uhid's runs of the technician that played to their end.
+technician_runs() { grep -cx "technician: done" "$work/uhid.out"; }
+technician_done_since() { [ "$(technician_runs)" -gt "$1" ]; }
 
-# The accuracy test opens full screen on the output under the pointer, covers
-# that output alone, and Alt+F4 closes it (and with it the program).
-accuracy_window_checks() {
-    local pid window got
-    DISPLAY=$desktop_display xdotool mousemove 200 200
-    DISPLAY=$desktop_display QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME=$work/xconfig \
-        "$util" /accuracy >"$work/accuracy.out" 2>&1 &
-    pid=$!
-    if ! wait_for 300 window_up "Accuracy Test"; then
-        bad "[desktop] no accuracy test window: $(tail -n 5 "$work/accuracy.out")"
-        kill "$pid" 2>/dev/null
-        return
-    fi
-    window=$(window_of "Accuracy Test")
-    got=$(DISPLAY=$desktop_display xdotool getwindowgeometry "$window" | tr -s ' \n' ' ')
-    if grep -q "Position: 0,0 .*Geometry: 1024x768" <<<"$got"; then
-        ok "[desktop] the accuracy test covers the first output"
+# covers_output WHAT TITLE LEFT: the window of that title lies full screen on
+# the output whose left edge is LEFT, and Alt+F4 closes it.
+covers_output() {
+    local what=$1 title=$2 left=$3 window got
+    window=$(window_of "$title")
+    got=$(x_client xdotool getwindowgeometry "$window" | tr -s ' \n' ' ')
+    if grep -q "Position: $left,0 .*Geometry: ${output_width}x$output_height" <<<"$got"; then
+        ok "[desktop] $what covers the output at x $left"
     else
-        bad "[desktop] the accuracy test window is at $got, not on the first output"
+        bad "[desktop] $what is at $got, not on the output at x $left"
     fi
-    DISPLAY=$desktop_display xdotool key --window "$window" alt+F4 2>/dev/null
-    if wait_for 100 gone "$pid"; then
-        ok "[desktop] Alt+F4 closes the accuracy test"
+    x_key "$window" alt+F4
+    if wait_for 100 window_gone "$title"; then
+        ok "[desktop] Alt+F4 closes $what"
     else
-        bad "[desktop] the accuracy test stayed open after Alt+F4"
-        kill "$pid"
+        bad "[desktop] $what stayed open after Alt+F4"
     fi
-    wait "$pid" 2>/dev/null
 }
 
 last_accuracy=$work/xconfig/Brightfold/T860/LastAccuracy.json
 has_verdict() { jq -e '.mapping.verdict' "$last_accuracy" >/dev/null 2>&1; }
+has_coverage() { jq -e '.acceptance.coverage' "$last_accuracy" >/dev/null 2>&1; }
 
-# play_accuracy LABEL: opens the accuracy test, lets the technician touch the
-# nine targets, closes the test once its result is kept, and leaves the
-# mapping's verdict and advice in $verdict and $advice.
-play_accuracy() {
-    local pid window
-    verdict= advice=
+# open_accuracy LABEL OPTION: t860util's accuracy window (OPTION /accuracy or
+# /coverage) on the first output, its pid in $accuracy_pid.
+open_accuracy() {
     rm -f "$last_accuracy"
-    DISPLAY=$desktop_display xdotool mousemove 200 200
-    DISPLAY=$desktop_display QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME=$work/xconfig \
-        "$util" /accuracy >"$work/accuracy-$1.out" 2>&1 &
-    pid=$!
-    if ! wait_for 300 window_up "Accuracy Test"; then
-        bad "[desktop] $1: no accuracy test window: $(tail -n 5 "$work/accuracy-$1.out")"
-        kill "$pid" 2>/dev/null
-        return 1
-    fi
+    pointer_to 200
+    x_util "$2" >"$work/accuracy-$1.out" 2>&1 &
+    accuracy_pid=$!
+    wait_for 300 window_up "Accuracy Test" && return
+    bad "[desktop] $1: no accuracy test window: $(tail -n 5 "$work/accuracy-$1.out")"
+    kill "$accuracy_pid" 2>/dev/null
+    return 1
+}
+close_accuracy() {
+    local window
+    window=$(window_of "Accuracy Test")
+    [ -n "$window" ] && x_key "$window" alt+F4
+    wait_for 100 gone "$accuracy_pid" || kill "$accuracy_pid"
+    wait "$accuracy_pid" 2>/dev/null
+}
+
+# play_accuracy LABEL [covering]: opens the accuracy test, lets the technician
+# touch the nine targets, closes the test once its result is kept, and leaves
+# the mapping's verdict, orientation and advice in $verdict, $orientation and
+# $advice. With "covering" it first checks that the window covers the first
+# output, and the Alt+F4 that ends it.
+play_accuracy() {
+    verdict= orientation= advice=
+    open_accuracy "$1" /accuracy || return 1
     echo "technician 9 500" >&8
     if wait_for 300 has_verdict; then
         verdict=$(jq -r '.mapping.verdict' "$last_accuracy")
+        orientation=$(jq -r '.mapping.orientation' "$last_accuracy")
         advice=$(jq -r '.mapping.advice' "$last_accuracy")
     else
         bad "[desktop] $1: the technician's run left no result: $(tail -n 5 "$work/accuracy-$1.out")"
     fi
-    window=$(window_of "Accuracy Test")
-    DISPLAY=$desktop_display xdotool key --window "$window" alt+F4 2>/dev/null
-    wait_for 100 gone "$pid" || kill "$pid"
-    wait "$pid" 2>/dev/null
+    if [ "${2:-}" = covering ]; then
+        covers_output "the accuracy test" "Accuracy Test" 0
+    fi
+    close_accuracy
     [ -n "$verdict" ]
 }
 
+# run_advice WHAT: runs the advice's first xinput command as pasted into a
+# shell, and keeps it in $fix.
+run_advice() {
+    fix=$(grep -m 1 '^xinput ' <<<"$advice")
+    if [ -z "$fix" ]; then
+        bad "[desktop] $1: the advice holds no xinput command: $advice"
+        return 1
+    fi
+    check "[desktop] $1: the advice's command: $fix" env DISPLAY=$desktop_display sh -c "$fix"
+}
+
+# played_correct WHAT: plays again after a fix, which must make it "correct".
+played_correct() {
+    play_accuracy "$1" || return
+    [ "$verdict" = "correct" ] &&
+        ok "[desktop] after the advised command the mapping is judged \"correct\"" ||
+        bad "[desktop] after the advised command the mapping was judged \"$verdict\": $(jq -c '.mapping' "$last_accuracy")"
+}
+
 # X maps a touchscreen over the whole desktop until told otherwise; the
-# program sees that and advises the xinput command that fixes it.
+# program sees that and advises the xinput command that fixes it. Leaves that
+# command in $output_fix.
 accuracy_mapping_checks() {
-    play_accuracy default-mapping || return
+    output_fix=
+    play_accuracy default-mapping covering || return
     if [ "$verdict" = "whole desktop" ]; then
         ok "[desktop] X's default mapping over both outputs is judged \"whole desktop\""
     else
         bad "[desktop] X's default mapping was judged \"$verdict\", not \"whole desktop\""
         return
     fi
-    local fix
-    fix=$(grep -m 1 '^xinput ' <<<"$advice")
-    if [ -z "$fix" ]; then
-        bad "[desktop] the advice holds no xinput command: $advice"
+    run_advice "whole desktop" || return
+    output_fix=$fix
+    played_correct advised-mapping
+}
+
+# A coverage run's strokes through the kernel, libinput, X and Qt: the cells
+# the desktop's touch events reach are the cells the controller's own packets
+# reach. The dummy's outputs are 96 dots per inch, so 768 pixels are 203 mm:
+# 20 rows of cells, one stroke along the middle of each (a stroke along a
+# cell border would reach either side by a hair).
+coverage_rows=20
+coverage_checks() {
+    open_accuracy coverage /coverage || return
+    local window runs
+    window=$(window_of "Accuracy Test")
+    runs=$(technician_runs)
+    echo "strokes $coverage_rows 500" >&8
+    if ! wait_for 600 technician_done_since "$runs"; then
+        bad "[desktop] coverage: t860-uhid's strokes did not end: $(tail -n 3 "$work/uhid.out")"
+        close_accuracy
         return
     fi
-    # Run as pasted into a shell.
-    check "[desktop] the advice's command: $fix" env DISPLAY=$desktop_display sh -c "$fix"
-    play_accuracy advised-mapping || return
-    [ "$verdict" = "correct" ] &&
-        ok "[desktop] after the advised command the mapping is judged \"correct\"" ||
-        bad "[desktop] after the advised command the mapping was judged \"$verdict\": $(jq -c '.mapping' "$last_accuracy")"
+    # On to the two-finger check, and past it to the results.
+    x_key "$window" Return
+    x_key "$window" Return
+    if ! wait_for 100 has_coverage; then
+        bad "[desktop] coverage: no result kept: $(tail -n 5 "$work/accuracy-coverage.out")"
+        close_accuracy
+        return
+    fi
+    close_accuracy
+    local cells
+    cells=$(jq '.acceptance.coverage | .columns * .rows' "$last_accuracy")
+    jq -e '.acceptance.coverage | .cellsReached == .columns * .rows' "$last_accuracy" >/dev/null &&
+        ok "[desktop] coverage: the strokes reached all $cells cells" ||
+        bad "[desktop] coverage: the strokes reached $(jq '.acceptance.coverage.cellsReached' "$last_accuracy") of $cells cells"
+    if jq -e '.acceptance.coverage | .desktopEvents and .desktopMissed == [] and .desktopOnly == []' \
+        "$last_accuracy" >/dev/null; then
+        ok "[desktop] coverage: the desktop's touch events reached the same cells as the controller's packets"
+    else
+        bad "[desktop] coverage: the desktop's cells differ: $(jq -c '.acceptance.coverage | {desktopEvents, desktopCellsReached, desktopMissed, desktopOnly}' "$last_accuracy")"
+    fi
 }
+
+# The touch test window (Esc in the main window opens it) covers the output
+# under the pointer, the first and then the second.
+touch_test_checks() {
+    local pid main
+    x_util >"$work/main-x.out" 2>&1 &
+    pid=$!
+    if ! wait_for 300 window_up "BFT860 TouchScreen Utilities"; then
+        bad "[desktop] no main window: $(tail -n 5 "$work/main-x.out")"
+        kill "$pid" 2>/dev/null
+        return
+    fi
+    main=$(window_of "BFT860 TouchScreen Utilities")
+    local left
+    for left in 0 "$output_width"; do
+        pointer_to $((left + 200))
+        x_key "$main" Escape
+        if wait_for 150 window_up "^XTest$"; then
+            covers_output "the touch test" "^XTest$" "$left"
+        else
+            bad "[desktop] Esc in the main window opened no touch test: $(tail -n 5 "$work/main-x.out")"
+        fi
+    done
+    kill "$pid"
+    wait "$pid" 2>/dev/null
+    echo "T860 note: the controller's report mode after the touch test: $("$ctl" report-mode 2>&1 | tr '\n' ' ')"
+}
+
+# The touchscreen turned by a calibration matrix from udev, as an installer's
+# rules file sets it: libinput reads it when the device appears, and X takes
+# a device that udev announces as changed out and in again, which maps it
+# over the whole desktop until the output's fix is run again. Then the
+# program must see the turn, and its advice must put it right.
+rotation_rule=/run/udev/rules.d/99-t860-rotation.rules
+rotation_checks() {
+    [ -n "$output_fix" ] || { bad "[desktop] rotation: no output fix to start from"; return; }
+    local turn="0 -1 1 1 0 0"
+    mkdir -p "$(dirname "$rotation_rule")"
+    cat >"$rotation_rule" <<RULE
+ACTION=="add|change", SUBSYSTEM=="input", KERNEL=="event*", ENV{ID_INPUT_TOUCHSCREEN}=="1", ATTRS{id/vendor}=="2f7a", ENV{LIBINPUT_CALIBRATION_MATRIX}="$turn"
+RULE
+    udevadm control --reload
+    udevadm trigger --action=change --subsystem-match=input
+    udevadm settle --timeout=30
+    if ! wait_for 150 x_has_turn; then
+        bad "[desktop] rotation: X did not take the touchscreen again with the udev matrix: $(x_calibration)"
+        return
+    fi
+    ok "[desktop] rotation: X's libinput reads the udev matrix: $(x_calibration)"
+    check "[desktop] rotation: the output's fix again: $output_fix" \
+        env DISPLAY=$desktop_display sh -c "$output_fix"
+    play_accuracy udev-rotation || return
+    if [ "$verdict" = "rotated or mirrored" ] && [[ "$orientation" == rotated* ]]; then
+        ok "[desktop] rotation: the udev matrix is judged \"$verdict\", $orientation"
+    else
+        bad "[desktop] rotation: the udev matrix was judged \"$verdict\", $orientation: $(jq -c '.mapping' "$last_accuracy")"
+        x_client xinput list --short
+        tail -n 5 "$work/uhid.out" "$work/accuracy-udev-rotation.out"
+        return
+    fi
+    run_advice rotation || return
+    played_correct rotation-fixed
+}
+x_calibration() {
+    x_client xinput list-props "$desktop_touchscreen" 2>&1 |
+        grep 'libinput Calibration Matrix (' | tr -s ' \t' ' '
+}
+# X's device carries the rotation as its libinput calibration matrix.
+x_has_turn() { grep -q "0.000000, -1.000000, 1.000000, 1.000000, 0.000000, 0.000000" <<<"$(x_calibration)"; }
 
 desktop_checks() {
     local fifo=$work/uhid-desktop.in
@@ -157,8 +298,16 @@ CONF
         xinput list --long "$desktop_touchscreen"
     expect "[desktop] libinput makes the controller a direct touch device" "Touch mode: direct"
 
-    accuracy_window_checks
     accuracy_mapping_checks
+    timed coverage_checks
+    timed touch_test_checks
+    # The touch test can leave the controller's report mode at 0, which sends
+    # the desktop no touches (see the note it prints): back to the default.
+    "$ctl" report-mode 0x0020 >/dev/null
+    # Last: X in this guest often stops answering in time after it takes the
+    # devices out and in again.
+    timed rotation_checks
+    rm -f "$rotation_rule"
 
     kill "$x_pid" 2>/dev/null
     wait "$x_pid" 2>/dev/null

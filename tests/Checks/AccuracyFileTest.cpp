@@ -149,6 +149,10 @@ TEST(AccuracyFile, AcceptanceChecksReadBackAndVersionOneFilesStillRead) {
     acceptance.Coverage->Unreached = {{1, 1}};
     acceptance.Coverage->Dropouts = {{0, 1}, {0, 1}};
     acceptance.Coverage->Rates = {12, 88, 91};
+    acceptance.Coverage->DesktopEvents = true;
+    acceptance.Coverage->DesktopCellsReached = 3;
+    acceptance.Coverage->DesktopMissed = {{1, 0}};
+    acceptance.Coverage->DesktopOnly = {{1, 1}};
     acceptance.TwoFingers = TwoFingerVerdict::Ghost;
     const std::string text = WriteAccuracyFile(result);
 
@@ -162,7 +166,11 @@ TEST(AccuracyFile, AcceptanceChecksReadBackAndVersionOneFilesStillRead) {
     EXPECT_EQ(summary.Acceptance->Coverage->Dropouts.size(), 2u);
     EXPECT_EQ(summary.Acceptance->Coverage->Rates.LowestHz, 88);
     EXPECT_EQ(summary.Acceptance->TwoFingers, TwoFingerVerdict::Ghost);
+    EXPECT_EQ(summary.Acceptance->Coverage->DesktopMissed, (std::vector<CoverageCell>{{1, 0}}));
+    EXPECT_EQ(summary.Acceptance->Coverage->DesktopOnly, (std::vector<CoverageCell>{{1, 1}}));
     const std::string report = AccuracySummaryText(summary);
+    EXPECT_THAT(report, HasSubstr("Desktop events missing: the upper right corner (1)\n"));
+    EXPECT_THAT(report, HasSubstr("Desktop events elsewhere: the lower right corner (1)\n"));
     EXPECT_THAT(report, HasSubstr("Coverage: 3 of 4 cells reached (limit: all) - FAILED\n"));
     EXPECT_THAT(report, HasSubstr("Not reached: the lower right corner (1)\n"));
     EXPECT_THAT(report, HasSubstr("Dropouts: the lower left corner (2)\n"));
@@ -185,6 +193,17 @@ TEST(AccuracyFile, AcceptanceChecksReadBackAndVersionOneFilesStillRead) {
     EXPECT_THAT(broken("\"rows\": 2", "\"rows\": 1"), HasSubstr("cellsReached"));
     EXPECT_THAT(broken("\"cellsReached\": 3", "\"cellsReached\": 4"), HasSubstr("add up"));
     EXPECT_THAT(broken("\"offsetMm\": 1", "\"offsetMm\": -1"), HasSubstr("offsetMm"));
+    EXPECT_THAT(broken("\"desktopOnly\": [", "\"desktopOnly\": [[2, 0], "),
+                HasSubstr("desktopOnly"));
+
+    // Files from before the desktop's cells were compared read with none.
+    std::string uncompared = text;
+    const size_t lists = uncompared.find("\"desktopMissed\"");
+    ASSERT_NE(lists, std::string::npos);
+    uncompared.erase(lists, uncompared.find("\"rates\"") - lists);
+    ASSERT_TRUE(AccuracySummaryFromJson(Parsed(uncompared), summary, error)) << error;
+    EXPECT_TRUE(summary.Acceptance->Coverage->DesktopMissed.empty());
+    EXPECT_TRUE(summary.Acceptance->Coverage->DesktopOnly.empty());
 }
 
 TEST(AccuracyFile, TheDateIsUtcInIso8601) {

@@ -138,6 +138,56 @@ TEST(CoverageSession, AnInjectedDropoutAndJumpAreEachFoundOnceAtTheirPlace) {
     EXPECT_TRUE(record.Unreached.empty());
 }
 
+TEST(CoverageSession, TheDesktopsCellsAreComparedWithTheControllers) {
+    CoverageSession session;
+    session.Start(MakeCoverageGrid(QuarterMillimetreScreen()), 0.25, 0.25);
+    // The controller strokes the top row's first eight cells.
+    for (int x = 20; x <= 300; x += 10) {
+        session.OnContact(0, x == 20 ? 1 : 2, x, 20, static_cast<uint32_t>(x));
+    }
+    session.OnContact(0, 3, 300, 20, 310);
+    CoverageRecord record = RecordOf(session);
+    EXPECT_FALSE(record.DesktopEvents);
+    EXPECT_TRUE(record.DesktopMissed.empty()) << "no desktop events: nothing to compare";
+    EXPECT_EQ(CoverageDesktopText(record), "Desktop: no touch events");
+
+    // A busy desktop delivers a few of the moves: the finger passed between.
+    for (int x = 20; x <= 300; x += 140) {
+        session.OnDesktopTouch(7, x, 20, x == 300);
+    }
+    record = RecordOf(session);
+    EXPECT_TRUE(record.DesktopMissed.empty());
+    EXPECT_TRUE(record.DesktopOnly.empty());
+    EXPECT_EQ(CoverageDesktopText(record),
+              "Desktop: touch events reached 8 of 640 cells, the same cells as the controller's "
+              "reports");
+
+    // The desktop's stroke ends two cells early, then come two touches.
+    session.Start(MakeCoverageGrid(QuarterMillimetreScreen()), 0.25, 0.25);
+    for (int x = 20; x <= 300; x += 10) {
+        session.OnContact(0, x == 20 ? 1 : 2, x, 20, static_cast<uint32_t>(x));
+        if (x < 240) {
+            session.OnDesktopTouch(7, x, 20, x == 230);
+        }
+    }
+    // Another touch far away, and then one at the stroke's end: separate
+    // touches, with nothing between them.
+    session.OnDesktopTouch(8, 20, 780, false);
+    session.OnDesktopTouch(8, 20, 780, true);
+    session.OnDesktopTouch(7, 300, 20, true);
+    record = RecordOf(session);
+    EXPECT_EQ(record.DesktopMissed, (std::vector<CoverageCell>{{6, 0}}));
+    EXPECT_EQ(record.DesktopOnly, (std::vector<CoverageCell>{{0, 19}}));
+    EXPECT_EQ(CoverageDesktopText(record), "Desktop: touch events reached 8 of 640 cells");
+    const std::string regions = CoverageRegionsText(record);
+    EXPECT_NE(regions.find("Desktop events missing: the upper left corner (1)\n"),
+              std::string::npos)
+        << regions;
+    EXPECT_NE(regions.find("Desktop events elsewhere: the lower left corner (1)\n"),
+              std::string::npos)
+        << regions;
+}
+
 TEST(CoverageSession, TheRateOfOneContactIsJudgedAgainstTheRefreshRate) {
     TechnicianConfig config = Strokes();
     config.reportsPerSecond = 90;  // every other frame of 180

@@ -162,13 +162,25 @@ TEST_F(CoveragePage, AGhostSwapFailsTheTwoFingerCheckAndDesktopTouchesAreCounted
     EXPECT_TRUE(Acceptance().Coverage->DesktopEvents);
     EXPECT_EQ(Acceptance().Coverage->DesktopCellsReached, 2);
     EXPECT_EQ(Acceptance().Coverage->CellsReached, 0) << "the controller sent no strokes";
+    // Touches where the controller reported none are the desktop's own.
+    const QString regions = page_->Panel->lbRegions->text();
+    EXPECT_TRUE(regions.contains("Desktop events elsewhere: the upper left corner (2)"))
+        << regions.toStdString();
+    EXPECT_TRUE(regions.contains("Desktop: touch events reached 2 of ")) << regions.toStdString();
 }
 
 TEST_F(CoveragePage, ASingleTouchControllerSkipsTheTwoFingerCheckWithANote) {
+    // As on X11, where the platform merges queued moves by default.
+    const bool compressing = QCoreApplication::testAttribute(Qt::AA_CompressHighFrequencyEvents);
+    QCoreApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, true);
     ASSERT_NO_FATAL_FAILURE(OpenCoverage());
+    // While it takes touches every move the desktop delivers counts.
+    EXPECT_FALSE(QCoreApplication::testAttribute(Qt::AA_CompressHighFrequencyEvents));
     ASSERT_EQ(SetFeatureReportInputMode(0, 1), 1);  // the digitizer: single touch
     page_->Next();
     ASSERT_EQ(page_->Phase(), CoveragePhase::Results);
+    EXPECT_TRUE(QCoreApplication::testAttribute(Qt::AA_CompressHighFrequencyEvents));
+    QCoreApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, compressing);
     EXPECT_EQ(Acceptance().TwoFingers, TwoFingerVerdict::Skipped);
     EXPECT_EQ(Shown("Two fingers", 1), "Skipped: the controller is in a single-touch input mode.");
     EXPECT_EQ(Shown("Two fingers", 3), "not judged");

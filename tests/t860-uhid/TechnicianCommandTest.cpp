@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
+#include <vector>
 
 TEST(TechnicianCommandTest, PlaysTheAccuracyGridWithAnOptionalStartDelay) {
     TechnicianConfig config;
@@ -30,5 +32,41 @@ TEST(TechnicianCommandTest, AnythingElseIsNotTheCommandAndChangesNothing) {
         TechnicianConfig config;
         EXPECT_FALSE(ParseTechnicianCommand(line, config)) << line;
         EXPECT_TRUE(config.targets.empty()) << line;
+    }
+}
+
+TEST(TechnicianCommandTest, StrokesRunAlongTheMiddleOfEachCellRow) {
+    TechnicianConfig config;
+    config.targets.push_back({0.5f, 0.5f});
+    ASSERT_TRUE(ParseStrokesCommand("strokes 20 1000", config));
+    EXPECT_TRUE(config.targets.empty()) << "strokes alone, no targets first";
+    EXPECT_EQ(config.startMs, 1000u);
+    // Where the finger is on its way along each row, as shares of the screen.
+    const TechnicianScript script(config, 100);
+    std::vector<float> rows;
+    for (uint32_t i = 0; i < script.FramesInAll(); ++i) {
+        const TouchFrame frame = script.FrameAt(i);
+        if (frame.count == 1 && std::abs(frame.touches[0].x - 0.5f) < 0.02f) {
+            const float y = frame.touches[0].y;
+            if (rows.empty() || std::abs(rows.back() - y) > 1e-4f) {
+                rows.push_back(y);
+            }
+        }
+    }
+    ASSERT_EQ(rows.size(), 20u);
+    for (size_t row = 0; row < rows.size(); ++row) {
+        EXPECT_NEAR(rows[row], (row + 0.5) / 20, 1e-4) << row;
+    }
+
+    TechnicianConfig nine;
+    ASSERT_TRUE(ParseStrokesCommand("strokes", nine));
+    EXPECT_EQ(nine.screenHeightPx / nine.strokeRowSpacingPx, 9);
+    EXPECT_EQ(nine.startMs, TechnicianConfig{}.startMs);
+
+    for (const std::string line : {"stroke", "strokes 0", "strokes 121", "strokes many",
+                                   "strokes 9 -1", "strokes 9 100 extra", "technician"}) {
+        TechnicianConfig untouched;
+        EXPECT_FALSE(ParseStrokesCommand(line, untouched)) << line;
+        EXPECT_FALSE(untouched.strokes) << line;
     }
 }
