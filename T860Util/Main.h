@@ -92,6 +92,8 @@ private:
     // checks the controller's answer.
     void EditMode(const ModeDialog& edit);
     // Shows the touch test window for one test.
+    // The report mode the touch test gives back when it closes.
+    void SaveReportModeForTouchTest();
     void StartTouchTest(uint16_t testMode, bool areaCircles);
 
     bool driverRunning_ = false;

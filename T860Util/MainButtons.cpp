@@ -11,6 +11,7 @@
 #include "DriverInterface/DriverIO.h"
 #include "Protocol/CommandLine.h"
 #include "Protocol/DeviceStatus.h"
+#include "Protocol/ModeExchange.h"
 #include "Protocol/Protocolutils.h"
 #include "T860Util/Application.h"
 #include "T860Util/Main.h"
@@ -97,20 +98,30 @@ void TfrmMain::StartTouchTest(uint16_t testMode, bool areaCircles) {
     }
 }
 
-void TfrmMain::btnXMultiTestClick() {
+void TfrmMain::SaveReportModeForTouchTest() {
+    // The last known mode is 0 when no reply came since the start, and giving
+    // 0 back on close would leave the controller reporting no touches to the
+    // system: then the controller is asked first.
+    if (!DeviceStatus.ReportModeReceived) {
+        ReadMode(ControllerMode::Report, DeviceStatus, WaitForModeReply);
+    }
     frmXTest->SavedReportMode = DeviceStatus.ReportMode & 0xFF;
+}
+
+void TfrmMain::btnXMultiTestClick() {
+    SaveReportModeForTouchTest();
     SetReportModeByte(2);
     StartTouchTest(2, false);
 }
 
 void TfrmMain::btnYMultiTestClick() {
-    frmXTest->SavedReportMode = DeviceStatus.ReportMode & 0xFF;
+    SaveReportModeForTouchTest();
     SetReportModeByte(128);
     StartTouchTest(128, true);
 }
 
 void TfrmMain::btnOffscreenClick() {
-    frmXTest->SavedReportMode = DeviceStatus.ReportMode & 0xFF;
+    SaveReportModeForTouchTest();
     if (DeviceStatus.OffscreenMode == 0) {
         SetOffscreenMode(1);
     }

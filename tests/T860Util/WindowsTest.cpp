@@ -44,6 +44,18 @@ std::string ReadAll(const std::filesystem::path& path) {
     return content.str();
 }
 
+TEST_F(Windows, ATouchTestOpenedBeforeAnyReportModeReplyAsksAndGivesBackTheControllersMode) {
+    // Nothing told the program the mode since the start: the 0 it knows
+    // would stop the controller's touches to the system once given back.
+    ASSERT_FALSE(DeviceStatus.ReportModeReceived);
+    ASSERT_EQ(controller_->ReportMode(), 0x0020);
+    main_->btnXMultiTest->click();
+    EXPECT_EQ(xtest_->SavedReportMode, 0x20);
+    ASSERT_TRUE(WaitUntil([this] { return controller_->ReportMode() == 0x0002; }));
+    xtest_->close();
+    ASSERT_TRUE(WaitUntil([this] { return controller_->ReportMode() == 0x0020; }));
+}
+
 TEST_F(Windows, TouchTestsPrepareTheWindowAndCloseRestoresTheLowByte) {
     OnChannel6Report(0, Report({'C', 3, 0x36, 0x03, 0x05}).data(), 64);
     xtest_->cbAreaCircles->setChecked(true);
@@ -89,6 +101,7 @@ TEST_F(Windows, TouchTestsPrepareTheWindowAndCloseRestoresTheLowByte) {
 
 TEST_F(Windows, OffscreenTestKeepsANonZeroOffscreenMode) {
     OnChannel6Report(0, Report({'C', 2, 0x84, 3}).data(), 64);
+    OnChannel6Report(0, Report({'C', 3, 0x36, 0x00, 0x20}).data(), 64);  // known: not asked
     recorder_->Clear();
     main_->btnOffscreen->click();
     ASSERT_TRUE(AllQueuedReportsSent());
