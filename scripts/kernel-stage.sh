@@ -14,7 +14,7 @@
 # T860_QEMU_ACCEL=tcg|kvm chooses QEMU's accelerator. The default is the TCG
 # emulator: on the nested virtual machines we build on, KVM is present but
 # boots and runs the guest far slower than TCG (see docs/KERNEL-STAGE.md).
-# T860_STAGE_TIMEOUT (seconds, default 600) ends a guest that hangs: the
+# T860_STAGE_TIMEOUT (seconds, default 900) ends a guest that hangs: the
 # checks take about 2 to 4.5 minutes, longer on a loaded machine.
 # T860_STAGE_CHECKS names another script for the guest to run (for trying
 # something out inside the guest by hand).
@@ -31,7 +31,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 build=$(cd "$1" && pwd) || fail "no build folder $1"
 stage="$build/kernel-stage"
 accel=${T860_QEMU_ACCEL:-tcg}
-timeout_s=${T860_STAGE_TIMEOUT:-600}
+timeout_s=${T860_STAGE_TIMEOUT:-900}
 mkdir -p "$stage"
 
 source_dir=$(cd "$here/.." && pwd)
