@@ -15,7 +15,7 @@
 # emulator: on the nested virtual machines we build on, KVM is present but
 # boots and runs the guest far slower than TCG (see docs/KERNEL-STAGE.md).
 # T860_STAGE_TIMEOUT (seconds, default 900) ends a guest that hangs: the
-# checks take about 2 to 4.5 minutes, longer on a loaded machine.
+# checks take about 4 to 8 minutes, longer on a loaded machine.
 # T860_STAGE_CHECKS names another script for the guest to run (for trying
 # something out inside the guest by hand).
 set -euo pipefail
