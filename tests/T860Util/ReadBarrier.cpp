@@ -9,7 +9,8 @@
 
 using t860test::WaitUntil;
 
-bool InjectedReportsHandled(VirtualController& controller, int channel) {
+bool InjectedReportsHandled(VirtualController& controller, int channel,
+                            std::chrono::milliseconds deadline) {
     if (channel == 6) {
         // Asked of the controller as another program would ask, past the
         // program's own queue: the answer comes after the reports injected
@@ -17,7 +18,7 @@ bool InjectedReportsHandled(VirtualController& controller, int channel) {
         DeviceStatus.StreamStatusReceived = false;
         const uint8_t query[platform::hid::kReportSize] = {6, 'C', 1, 0x83};
         controller.OnOutputReport(controller.CollectionOf(6), query, sizeof query);
-        return WaitUntil([] { return DeviceStatus.StreamStatusReceived.load(); });
+        return WaitUntil([] { return DeviceStatus.StreamStatusReceived.load(); }, deadline);
     }
     // One byte at offset 1000 of a two-chunk block: stored, nothing shown.
     constexpr uint16_t kOffset = 1000;
@@ -28,5 +29,5 @@ bool InjectedReportsHandled(VirtualController& controller, int channel) {
     };
     const auto marker = static_cast<uint8_t>(assembled() + 1);
     controller.InjectReport(0, SettingsChunk(0, 2, kOffset, {marker}).data(), kReportDataSize);
-    return WaitUntil([&] { return assembled() == marker; });
+    return WaitUntil([&] { return assembled() == marker; }, deadline);
 }
