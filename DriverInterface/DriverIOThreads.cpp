@@ -99,12 +99,15 @@ std::shared_ptr<Event> CurrentRestartEvent() {
     return hRestartEvent;
 }
 
-void StartHidThread(ReadThreadContext& rc, ThreadFunction function, uint16_t usage,
-                    uint16_t usagePage, bool overlapped) {
+// The write thread's queue is ready before the read thread hands over its
+// first report: whatever the program sends in answer to the connected notice
+// (or to the first report) must not go to a queue that is not there yet.
+void StartChannel(ReadThreadContext& rc, WriteThreadContext& wc, uint16_t usage) {
     HidCaps caps;
-    rc.hDevice = FindHIDDevice(caps, usage, usagePage, overlapped);
+    rc.hDevice = FindHIDDevice(caps, usage, kVendorUsagePage, true);
+    StartWriteThread(wc, rc, HidWriteThreadFunc);
     // Started without a device as well: its failing read schedules the next search.
-    StartThread(rc, function, std::make_shared<ThreadRun>(rc.hDevice));
+    StartThread(rc, HidThreadFunc, std::make_shared<ThreadRun>(rc.hDevice));
 }
 
 void StopHidThread(ReadThreadContext& rc) {
@@ -114,10 +117,8 @@ void StopHidThread(ReadThreadContext& rc) {
 }
 
 void StartDeviceThreadsLocked() {
-    StartHidThread(ReadContext0, HidThreadFunc, kChannel0Usage, kVendorUsagePage, true);
-    StartWriteThread(WriteContext0, ReadContext0, HidWriteThreadFunc);
-    StartHidThread(ReadContext6, HidThreadFunc, kChannel6Usage, kVendorUsagePage, true);
-    StartWriteThread(WriteContext6, ReadContext6, HidWriteThreadFunc);
+    StartChannel(ReadContext0, WriteContext0, kChannel0Usage);
+    StartChannel(ReadContext6, WriteContext6, kChannel6Usage);
 }
 
 void StopDeviceThreadsLocked() {

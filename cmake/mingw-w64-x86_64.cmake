@@ -19,9 +19,11 @@ set(CMAKE_CXX_FLAGS_INIT "-D_WIN32_WINNT=0x0601")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
 # Test executables run under Wine; ctest and test discovery go through it,
-# quietly and with a prefix of the build folder's own.
+# quietly, with a prefix of the build folder's own, and started again when
+# Wine did not start them at all.
 find_program(T860_WINE NAMES wine64 wine)
 if(T860_WINE)
     set(CMAKE_CROSSCOMPILING_EMULATOR
-        env WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix WINEDEBUG=-all ${T860_WINE})
+        env WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-test.sh
+        ${T860_WINE})
 endif()

@@ -5,6 +5,7 @@
 
 Inbox<Delivery> EngineTest::deliveries;
 std::atomic<int> EngineTest::connectDelayMs{0};
+std::atomic<bool> EngineTest::answerConnected{false};
 
 namespace {
 
@@ -21,6 +22,9 @@ void OnReport6(int32_t unit, const uint8_t* data, int32_t length) {
 void OnConnect6(int32_t unit, int32_t connected) {
     EXPECT_EQ(unit, 0);
     std::this_thread::sleep_for(std::chrono::milliseconds(EngineTest::connectDelayMs.load()));
+    if (connected != 0 && EngineTest::answerConnected) {
+        QueueReport6(EngineTest::kConnectedAnswer, sizeof EngineTest::kConnectedAnswer);
+    }
     EngineTest::deliveries.Add({Delivery::Connection, {}, connected});
 }
 
@@ -29,6 +33,7 @@ void OnConnect6(int32_t unit, int32_t connected) {
 EngineTest::EngineTest() {
     deliveries.Clear();
     connectDelayMs = 0;
+    answerConnected = false;
     SetReportCallback0(OnReport0);
     SetReportCallback6(OnReport6);
     SetConnectCallback6(OnConnect6);

@@ -44,4 +44,8 @@ public:
     static Inbox<Delivery> deliveries;
     // How long the connection callback takes, to make ordering faults visible.
     static std::atomic<int> connectDelayMs;
+    // When set, the connection callback answers a connected notice at once,
+    // as the program does, with this report on channel 6.
+    static std::atomic<bool> answerConnected;
+    static constexpr uint8_t kConnectedAnswer[] = {0x06, 0x43, 0x01, 0x81};
 };
