@@ -64,7 +64,7 @@ open_accuracy() {
     x_util "$2" >"$work/accuracy-$1.out" 2>&1 &
     accuracy_pid=$!
     wait_for 300 window_up "Accuracy Test" && return
-    bad "[desktop] $1: no accuracy test window: $(tail -n 5 "$work/accuracy-$1.out")"
+    bad "[desktop] $1: no accuracy test window: $(last_lines 5 "$work/accuracy-$1.out")"
     kill "$accuracy_pid" 2>/dev/null
     return 1
 }
@@ -90,7 +90,7 @@ play_accuracy() {
         orientation=$(jq -r '.mapping.orientation' "$last_accuracy")
         advice=$(jq -r '.mapping.advice' "$last_accuracy")
     else
-        bad "[desktop] $1: the technician's run left no result: $(tail -n 5 "$work/accuracy-$1.out")"
+        bad "[desktop] $1: the technician's run left no result: $(last_lines 5 "$work/accuracy-$1.out")"
     fi
     if [ "${2:-}" = covering ]; then
         covers_output "the accuracy test" "Accuracy Test" 0
@@ -146,7 +146,7 @@ coverage_checks() {
     runs=$(technician_runs)
     echo "strokes $coverage_rows 500" >&8
     if ! wait_for 600 technician_done_since "$runs"; then
-        bad "[desktop] coverage: t860-uhid's strokes did not end: $(tail -n 3 "$work/uhid.out")"
+        bad "[desktop] coverage: t860-uhid's strokes did not end: $(last_lines 3 "$work/uhid.out")"
         close_accuracy
         return
     fi
@@ -154,7 +154,9 @@ coverage_checks() {
     x_key "$window" Return
     x_key "$window" Return
     if ! wait_for 100 has_coverage; then
-        bad "[desktop] coverage: no result kept: $(tail -n 5 "$work/accuracy-coverage.out")"
+        local state="still running"
+        gone "$accuracy_pid" && state="ended"
+        bad "[desktop] coverage: no result kept, the program $state: $(last_lines 8 "$work/accuracy-coverage.out")"
         close_accuracy
         return
     fi
@@ -179,7 +181,7 @@ touch_test_checks() {
     x_util >"$work/main-x.out" 2>&1 &
     pid=$!
     if ! wait_for 300 window_up "BFT860 TouchScreen Utilities"; then
-        bad "[desktop] no main window: $(tail -n 5 "$work/main-x.out")"
+        bad "[desktop] no main window: $(last_lines 5 "$work/main-x.out")"
         kill "$pid" 2>/dev/null
         return
     fi
@@ -193,7 +195,7 @@ touch_test_checks() {
         if wait_for 150 window_up "^XTest$"; then
             covers_output "the touch test" "^XTest$" "$left"
         else
-            bad "[desktop] Esc in the main window opened no touch test: $(tail -n 5 "$work/main-x.out")"
+            bad "[desktop] Esc in the main window opened no touch test: $(last_lines 5 "$work/main-x.out")"
         fi
     done
     kill "$pid"

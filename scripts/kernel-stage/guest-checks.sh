@@ -79,6 +79,9 @@ as_user() {
         env HOME="$work/home-$user" XDG_CONFIG_HOME="$work/home-$user/.config" \
         QT_QPA_PLATFORM=offscreen "$@"
 }
+# last_lines N FILE: a file's last lines on one line, for a "T860" line (the
+# host shows only those from the guest's console).
+last_lines() { tail -n "$1" "$2" | paste -sd '|'; }
 wait_for() {
     local tries=$1
     shift

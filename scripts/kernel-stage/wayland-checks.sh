@@ -40,7 +40,7 @@ start_sway() {
     wl_pids+=($!)
     sway_up() { compgen -G "$wl_run/sway-ipc.*.sock" >/dev/null; }
     if ! wait_for 300 sway_up; then
-        bad "[wayland] sway did not start: $(tail -n 5 "$work/sway.log")"
+        bad "[wayland] sway did not start: $(last_lines 5 "$work/sway.log")"
         return 1
     fi
     wl_socket=$(compgen -G "$wl_run/sway-ipc.*.sock")
@@ -135,7 +135,7 @@ play_in_sway() {
         orientation=$(jq -r '.mapping.orientation' "$wl_accuracy")
         advice=$(jq -r '.mapping.advice' "$wl_accuracy")
     else
-        bad "[wayland] $1: the technician's run left no result: $(tail -n 5 "$work/wayland-util.out")"
+        bad "[wayland] $1: the technician's run left no result: $(last_lines 5 "$work/wayland-util.out")"
     fi
     alt_f4
     stop_util
