@@ -166,6 +166,10 @@ kvm)
 esac
 
 log="$stage/console.log"
+# QEMU writes the console over an old file without emptying it: an earlier
+# run's lines past the new run's end, its result line among them, would read
+# as this run's.
+rm -f "$log"
 echo "== Kernel stage: Debian kernel $release under QEMU ($accel), console in $log"
 started=$(date +%s)
 set +e
