@@ -16,8 +16,6 @@
 # boots and runs the guest far slower than TCG (see docs/KERNEL-STAGE.md).
 # T860_STAGE_TIMEOUT (seconds, default 900) ends a guest that hangs: the
 # checks take about 4 to 8 minutes, longer on a loaded machine.
-# T860_STAGE_UNSTEADY=1 also runs the X checks that do not pass every time
-# in this guest yet (the coverage run and the touch test under Xorg).
 # T860_STAGE_CHECKS names another script for the guest to run (for trying
 # something out inside the guest by hand).
 set -euo pipefail
@@ -150,7 +148,6 @@ T860_GUEST_SCRIPT=${T860_STAGE_CHECKS:-$here/kernel-stage/guest-checks.sh}
 T860_BUILD=$build
 T860_SOURCE=$source_dir
 T860_EXTRA_MOUNTS="$extra_mounts"
-T860_STAGE_UNSTEADY=${T860_STAGE_UNSTEADY:-0}
 EOF
 (cd "$initrd" && find . | cpio -o -H newc --quiet | gzip -1) >"$stage/initramfs.cpio.gz"
 

@@ -118,6 +118,26 @@ unplug_controller() {
     [ "$status" -eq 0 ] || bad "t860-uhid ended with exit $status: $(cat "$work/uhid.err")"
     wait_for 50 nodes_are 0 || bad "the hidraw nodes stayed after t860-uhid ended"
 }
+# replug_with_matrix RULE_FILE MATRIX LABEL: a udev rule gives the controller's
+# touchscreen that calibration matrix, as an installer's rules file does, and
+# the controller is plugged in again: libinput reads the matrix when a device
+# appears.
+replug_with_matrix() {
+    mkdir -p "$(dirname "$1")"
+    cat >"$1" <<RULE
+ACTION=="add|change", SUBSYSTEM=="input", KERNEL=="event*", ENV{ID_INPUT_TOUCHSCREEN}=="1", ATTRS{id/vendor}=="2f7a", ENV{LIBINPUT_CALIBRATION_MATRIX}="$2"
+RULE
+    udevadm control --reload
+    local plugs
+    plugs=$(plug_count)
+    kill -USR1 "$uhid_pid"
+    if ! wait_for 100 plugged_since "$plugs" || ! wait_for 50 nodes_are 6; then
+        bad "$3 rotation: the controller did not come back: $(node_count) nodes"
+        return 1
+    fi
+    udevadm settle --timeout=30
+    setfacl -m "u:$user:rw" /dev/hidraw*
+}
 first_node() { echo "/dev/$(ls /sys/class/hidraw | head -n 1)"; }
 
 for module in hid hid_generic uhid evdev hid_multitouch; do

@@ -182,9 +182,8 @@ sway_mapping_checks() {
 }
 
 # The touchscreen turned by a calibration matrix from udev, as an installer's
-# rules file sets it. libinput reads the matrix when a device appears, so the
-# controller is plugged in again (sway keeps the output it was mapped to for
-# the same identifier). The program must see the turn, and the swaymsg
+# rules file sets it (sway keeps the output it was mapped to for the same
+# identifier when the controller comes back). The program must see the turn, and the swaymsg
 # commands it prints must put it right.
 sway_rotation_rule=/run/udev/rules.d/99-t860-sway-rotation.rules
 sway_turn="0 -1 1 1 0 0"
@@ -194,20 +193,7 @@ sway_has_turn() {
             and ((.libinput.calibration_matrix // []) | map(tostring) | join(" ")) == $turn)' >/dev/null
 }
 sway_rotation_checks() {
-    mkdir -p "$(dirname "$sway_rotation_rule")"
-    cat >"$sway_rotation_rule" <<RULE
-ACTION=="add|change", SUBSYSTEM=="input", KERNEL=="event*", ENV{ID_INPUT_TOUCHSCREEN}=="1", ATTRS{id/vendor}=="2f7a", ENV{LIBINPUT_CALIBRATION_MATRIX}="$sway_turn"
-RULE
-    udevadm control --reload
-    local plugs
-    plugs=$(plug_count)
-    kill -USR1 "$uhid_pid"
-    if ! wait_for 100 plugged_since "$plugs" || ! wait_for 50 nodes_are 6; then
-        bad "[wayland] rotation: the controller did not come back: $(node_count) nodes"
-        return
-    fi
-    udevadm settle --timeout=30
-    setfacl -m "u:$user:rw" /dev/hidraw*
+    replug_with_matrix "$sway_rotation_rule" "$sway_turn" "[wayland]" || return
     if ! wait_for 150 sway_has_turn; then
         bad "[wayland] rotation: sway's touchscreen has not the udev matrix: $(in_sway swaymsg -t get_inputs | jq -c '[.[] | select(.type == "touch") | .libinput]')"
         return
