@@ -92,9 +92,7 @@ play_accuracy() {
     open_accuracy "$1" /accuracy || return 1
     echo "technician 9 500" >&8
     if wait_for 300 has_verdict; then
-        verdict=$(jq -r '.mapping.verdict' "$last_accuracy")
-        orientation=$(jq -r '.mapping.orientation' "$last_accuracy")
-        advice=$(jq -r '.mapping.advice' "$last_accuracy")
+        read_mapping "$last_accuracy"
     else
         bad "[desktop] $1: the technician's run left no result: $(last_lines 5 "$work/accuracy-$1.out")"
     fi

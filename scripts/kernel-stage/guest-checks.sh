@@ -118,6 +118,13 @@ unplug_controller() {
     [ "$status" -eq 0 ] || bad "t860-uhid ended with exit $status: $(cat "$work/uhid.err")"
     wait_for 50 nodes_are 0 || bad "the hidraw nodes stayed after t860-uhid ended"
 }
+# read_mapping FILE: an accuracy result file's mapping verdict, orientation
+# and advice into $verdict, $orientation and $advice.
+read_mapping() {
+    verdict=$(jq -r '.mapping.verdict' "$1")
+    orientation=$(jq -r '.mapping.orientation' "$1")
+    advice=$(jq -r '.mapping.advice' "$1")
+}
 # replug_with_matrix RULE_FILE MATRIX LABEL: a udev rule gives the controller's
 # touchscreen that calibration matrix, as an installer's rules file does, and
 # the controller is plugged in again: libinput reads the matrix when a device

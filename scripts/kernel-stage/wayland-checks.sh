@@ -131,9 +131,7 @@ play_in_sway() {
     fi
     echo "technician 9 500" >&8
     if wait_for 300 wl_has_verdict; then
-        verdict=$(jq -r '.mapping.verdict' "$wl_accuracy")
-        orientation=$(jq -r '.mapping.orientation' "$wl_accuracy")
-        advice=$(jq -r '.mapping.advice' "$wl_accuracy")
+        read_mapping "$wl_accuracy"
     else
         bad "[wayland] $1: the technician's run left no result: $(last_lines 5 "$work/wayland-util.out")"
     fi
