@@ -117,8 +117,7 @@ std::string Write(const TouchSettings& settings, const DeviceAttributes& device)
     std::string elements;
     const std::optional<std::string> output = XmlAttribute(settings.Output);
     if (!settings.Output.empty() && !output) {
-        elements += "Map the touchscreen to the monitor " + settings.Output +
-                    " in the desktop's display or touchscreen settings.\n";
+        elements += MapInDesktopSettings(settings.Output);
     } else if (!settings.Output.empty()) {
         elements += "<touch " +
                     (device.Touch ? "deviceName=\"" + *device.Touch + "\" " : std::string()) +

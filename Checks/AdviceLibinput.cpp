@@ -53,7 +53,10 @@ std::string LibinputCompositorAdvice(const std::string& mapToOutput, const Mappi
 }
 
 std::string WaylandAdvice(const MappingFix& fix, const TouchscreenDevice& device) {
-    return LibinputCompositorAdvice("Map the touchscreen to the monitor " + fix.Output +
-                                        " in the desktop's display or touchscreen settings.\n",
-                                    fix, device);
+    return LibinputCompositorAdvice(MapInDesktopSettings(fix.Output), fix, device);
+}
+
+std::string MapInDesktopSettings(const std::string& output) {
+    return "Map the touchscreen to the monitor " + output +
+           " in the desktop's display or touchscreen settings.\n";
 }

@@ -71,3 +71,6 @@ std::string LibinputCompositorAdvice(const std::string& mapToOutput, const Mappi
 // The udev rule that gives the device a libinput calibration matrix, with
 // the commands that make the desktop read it.
 std::string UdevMatrixRule(const AffineMap& matrix, const TouchscreenDevice& device);
+// For a desktop whose mapping is set in its own settings windows: where to map
+// the touchscreen.
+std::string MapInDesktopSettings(const std::string& output);

@@ -22,13 +22,13 @@ class TAccuracyArrowView : public QWidget {
 public:
     explicit TAccuracyArrowView(QWidget* parent = nullptr);
     void Show(const AccuracyResult& result);
-    // How much the arrows are enlarged against the drawing's own scale.
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     std::optional<AccuracyResult> result_;
+    // How much the arrows are enlarged against the drawing's own scale.
     double arrowScale_ = 1;
 };
 

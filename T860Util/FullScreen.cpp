@@ -129,9 +129,13 @@ void FullScreenKeeper::CoverShown() {
         TakeKeyboard();
         return;
     }
+    Cover(screen);
+    TakeKeyboard();
+}
+
+void FullScreenKeeper::Cover(QScreen* screen) {
     KeepOn(screen);
     window_->setWindowState((window_->windowState() & ~Qt::WindowMinimized) | Qt::WindowFullScreen);
-    TakeKeyboard();
 }
 
 void FullScreenKeeper::CoverWhereThePlacedWindowIs() {
@@ -162,8 +166,7 @@ void FullScreenKeeper::CoverPlaced() {
     if (!window_->isVisible() || window_->screen() == nullptr) {
         return;
     }
-    KeepOn(window_->screen());
-    window_->setWindowState((window_->windowState() & ~Qt::WindowMinimized) | Qt::WindowFullScreen);
+    Cover(window_->screen());
 }
 
 void FullScreenKeeper::FollowPlacement(QEvent* event) {

@@ -81,6 +81,8 @@ protected:
 private:
     static bool IsCloseKey(const QKeyEvent* key);
     void KeepOn(QScreen* screen);
+    // Kept on the screen and full screen there, from whatever state.
+    void Cover(QScreen* screen);
     // Waits for the desktop to place the shown window, then covers that screen.
     void CoverWhereThePlacedWindowIs();
     void CoverPlaced();

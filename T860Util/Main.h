@@ -91,9 +91,9 @@ private:
     // Reads the mode, lets the user edit it in its dialog, writes it and
     // checks the controller's answer.
     void EditMode(const ModeDialog& edit);
-    // Shows the touch test window for one test.
     // The report mode the touch test gives back when it closes.
     void SaveReportModeForTouchTest();
+    // Shows the touch test window for one test.
     void StartTouchTest(uint16_t testMode, bool areaCircles);
 
     bool driverRunning_ = false;

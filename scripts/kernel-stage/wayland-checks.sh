@@ -77,7 +77,7 @@ stop_util() {
 
 # The main window on the second output: Esc opens the touch test full screen
 # there with the keyboard, and Alt+F4 closes it and only it.
-touch_test_checks() {
+sway_touch_test_checks() {
     in_sway swaymsg focus output HEADLESS-2 >/dev/null
     start_util
     local main="HEADLESS-2|BFT860 TouchScreen Utilities|0|true"
@@ -181,8 +181,8 @@ sway_mapping_checks() {
 
 # The touchscreen turned by a calibration matrix from udev, as an installer's
 # rules file sets it (sway keeps the output it was mapped to for the same
-# identifier when the controller comes back). The program must see the turn, and the swaymsg
-# commands it prints must put it right.
+# identifier when the controller comes back). The program must see the turn,
+# and the swaymsg commands it prints must put it right.
 sway_rotation_rule=/run/udev/rules.d/99-t860-sway-rotation.rules
 sway_turn="0 -1 1 1 0 0"
 sway_has_turn() {
@@ -254,7 +254,7 @@ wayland_checks() {
         # On the first output now, whatever the default mapping's checks did.
         timed sway_rotation_checks
         rm -f "$sway_rotation_rule"
-        timed touch_test_checks
+        timed sway_touch_test_checks
     else
         bad "[wayland] sway lists no touchscreen: $(in_sway swaymsg -t get_inputs | jq -c '[.[] | .identifier]')"
     fi
